@@ -1,0 +1,46 @@
+// Shared reference counts for the safe pointer, handed out and taken back by one process-wide manager.
+#ifndef IMAGETUNE_PLATFORM_REFCOUNT_H
+#define IMAGETUNE_PLATFORM_REFCOUNT_H
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ref_count {
+public:
+    ref_count();
+    // 0 on success.
+    int lock();
+    int unLock();
+    void* getPointer() const { return m_pPointer; }
+    // The count after the change. inc_reference returns 0, and changes nothing, once the count is 0.
+    int inc_reference();
+    int dec_reference();
+    int getCount() const { return m_nCount; }
+
+private:
+    friend class RefCountManager;
+    std::mutex m_mutex;
+    void* m_pPointer;
+    int m_nCount;
+    std::string m_strTypeName;
+};
+
+class RefCountManager {
+public:
+    static RefCountManager* getInstance();
+    // The count of p_pPointer with the new owner counted: a fresh count of 1, or the live count raised by one.
+    ref_count* retrieveRefCount(void* p_pPointer, const char* p_szTypeName);
+    // Takes back a count that reached 0; it is kept for reuse and stays valid.
+    void returnbackRefCount(ref_count* p_pCount, const char* p_szTypeName);
+    // Counts that are held by a live pointer (for tests).
+    size_t liveCount() const;
+
+private:
+    RefCountManager() = default;
+    mutable std::mutex m_mutex;
+    std::vector<ref_count*> m_vecLive;
+    std::vector<ref_count*> m_vecFree;
+};
+
+#endif

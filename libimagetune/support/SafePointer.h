@@ -1,0 +1,83 @@
+// A reference-counted owning pointer whose counts live in the platform's RefCountManager.
+// Misuse prints a report line and throws QxRuntimeError.
+#ifndef IMAGETUNE_SUPPORT_SAFEPOINTER_H
+#define IMAGETUNE_SUPPORT_SAFEPOINTER_H
+
+#include <cstdio>
+#include <string>
+#include <typeinfo>
+
+#include "QxRuntimeError.h"
+#include "RefCount.h"
+
+class BaseSafePointer {
+public:
+    virtual ~BaseSafePointer() {}
+};
+
+template <typename T>
+class SafePointer : public BaseSafePointer {
+public:
+    explicit SafePointer(T* p_pointer) : m_pointer(p_pointer), m_pRefCount(nullptr) {
+        if (m_pointer == nullptr) ThrowNullPointerException("Construct from NULL original pointer");
+        m_pRefCount = RefCountManager::getInstance()->retrieveRefCount(static_cast<void*>(m_pointer), typeName());
+    }
+
+    SafePointer(const SafePointer& p_other) : m_pointer(p_other.m_pointer), m_pRefCount(p_other.m_pRefCount) {
+        if (m_pointer == nullptr) ThrowNullPointerException("Construct from NULL <T>pointer");
+        inc_reference();
+    }
+
+    SafePointer& operator=(const SafePointer&) = delete;
+
+    ~SafePointer() override {
+        if (m_pointer == nullptr) return;
+        m_pRefCount->lock();
+        if (m_pRefCount->getPointer() != static_cast<void*>(m_pointer)) {
+            // Inside a destructor this ends the process, as it must: the count no longer matches.
+            throw QxRuntimeError(std::string("not valid pointer in dec_reference"));
+        }
+        if (m_pRefCount->dec_reference() == 0) {
+            delete m_pointer;
+            m_pointer = nullptr;
+            RefCountManager::getInstance()->returnbackRefCount(m_pRefCount, typeName());
+        }
+        m_pRefCount->unLock();
+    }
+
+    T* get() const { return m_pointer; }
+    T* operator->() const { return m_pointer; }
+    T& operator*() const { return *m_pointer; }
+
+    void inc_reference() const {
+        if (m_pRefCount == nullptr) ThrowNullPointerException("Already destructed 1");
+        if (m_pRefCount->lock() != 0) ThrowNullPointerException("Already destructed 2");
+        if (m_pRefCount->getPointer() != static_cast<void*>(m_pointer)) {
+            throw QxRuntimeError(std::string("not valid pointer in inc_reference "));
+        }
+        if (m_pRefCount->inc_reference() != 0) {
+            m_pRefCount->unLock();
+            return;
+        }
+        m_pRefCount->unLock();
+        ThrowNullPointerException("Already destructed 3");
+    }
+
+    [[noreturn]] void ThrowNullPointerException(const char* p_szText) const {
+        std::string strMsg = std::string("SafePointer Report:") + typeName() + " " + p_szText;
+        std::printf("%s\n", strMsg.c_str());
+        std::fflush(stdout);
+        throw QxRuntimeError(strMsg);
+    }
+    [[noreturn]] void ThrowNullPointerException(const char* p_szText) {
+        static_cast<const SafePointer*>(this)->ThrowNullPointerException(p_szText);
+    }
+
+    static const char* typeName() { return typeid(T).name(); }
+
+private:
+    T* m_pointer;
+    ref_count* m_pRefCount;
+};
+
+#endif
