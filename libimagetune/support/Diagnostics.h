@@ -20,18 +20,20 @@
 
 #include <cstdarg>
 
-extern int g_nDebugLevel;  // written by whichever thread last ran updateDebugLevel
+// Written by whichever thread last ran updateDebugLevel; read them through sns_debug_level() and
+// sns_assert_enabled() (relaxed atomic loads), not directly, so that concurrent refreshes stay race-free.
+extern int g_nDebugLevel;
 extern bool g_bEnAssert;
 
 void updateDebugLevel();
 
 enum SnsReportForm {
-    SNS_FORM_ERRMSG,   // "[sensor assert]", level >= 0, error log
-    SNS_FORM_WARN,     // "[sensor warn]", level > 3, error log
-    SNS_FORM_ERR,      // "[sensor err]", level > 5
-    SNS_FORM_DBG,      // "[sensor dbg]", level > 5
-    SNS_FORM_DBG_TRACE,// "[sensor dbg]", level > 5, colour 37
-    SNS_FORM_INFO,     // "[sensor info]", level > 6, colour 35
+    SNS_FORM_ERRMSG,     // "[sensor assert]", level >= 0, error log
+    SNS_FORM_WARN,       // "[sensor warn]", level > 3, error log
+    SNS_FORM_ERR,        // "[sensor err]", level > 5
+    SNS_FORM_DBG,        // "[sensor dbg]", level > 5
+    SNS_FORM_DBG_TRACE,  // "[sensor dbg]", level > 5, colour 37
+    SNS_FORM_INFO,       // "[sensor info]", level > 6, colour 35
 };
 
 // The report operations behind the macros. p_szFile may be a path: only its last component is printed.
@@ -58,7 +60,10 @@ void sns_plain_line(int p_nColour, const char* p_szFmt, ...) __attribute__((form
 #define SNS_PLAIN(...) sns_plain_line(0, __VA_ARGS__)
 #define SNS_PLAIN_COLOR(colour, ...) sns_plain_line(colour, __VA_ARGS__)
 
-// True when a statement at "level > p_nThreshold" would print now (re-reads the settings).
+// True when a statement at "level > p_nThreshold" would print now (re-reads the settings first).
 bool sns_level_above(int p_nThreshold);
+// The settings as last refreshed, without re-reading the file.
+int sns_debug_level();
+bool sns_assert_enabled();
 
 #endif

@@ -38,9 +38,10 @@ private:
 template <typename R>
 class function {
 public:
-    explicit function(R (*p_pfn)()) : m_ptr(new function_obj<R, R (*)()>(p_pfn)) {}
-    // Takes ownership of an object allocated with new.
-    explicit function(function_obj_base<R>* p_pObj) : m_ptr(p_pObj) {}
+    // A null function would crash at the first call: it is refused like a null target.
+    explicit function(R (*p_pfn)()) : m_ptr(adopt(p_pfn ? new function_obj<R, R (*)()>(p_pfn) : nullptr)) {}
+    // Takes ownership of an object allocated with new; a null object prints the report and throws.
+    explicit function(function_obj_base<R>* p_pObj) : m_ptr(adopt(p_pObj)) {}
     function(const function& p_other) = default;
     function& operator=(const function&) = delete;
     virtual ~function() {}
@@ -48,7 +49,13 @@ public:
     R operator()() const { return (*m_ptr.get())(); }
 
 private:
-    SafePointer<function_obj_base<R>> m_ptr;
+    typedef SafePointer<function_obj_base<R>> Pointer;
+    static Pointer adopt(function_obj_base<R>* p_pObj) {
+        if (p_pObj == nullptr) Pointer::throwReport("Construct from NULL <T>pointer");
+        return Pointer(p_pObj);
+    }
+
+    Pointer m_ptr;
 };
 
 #endif

@@ -33,14 +33,17 @@ public:
     ~SafePointer() override {
         if (m_pointer == nullptr) return;
         m_pRefCount->lock();
+        // The count no longer belongs to this pointer: thrown from a destructor, this ends the process.
         if (m_pRefCount->getPointer() != static_cast<void*>(m_pointer)) {
-            // Inside a destructor this ends the process, as it must: the count no longer matches.
-            throw QxRuntimeError(std::string("not valid pointer in dec_reference"));
+            failFatally("not valid pointer in dec_reference");
         }
         if (m_pRefCount->dec_reference() == 0) {
             delete m_pointer;
             m_pointer = nullptr;
+            // Nobody else holds the count now; release it before the manager may hand it out again.
+            m_pRefCount->unLock();
             RefCountManager::getInstance()->returnbackRefCount(m_pRefCount, typeName());
+            return;
         }
         m_pRefCount->unLock();
     }
@@ -53,6 +56,7 @@ public:
         if (m_pRefCount == nullptr) ThrowNullPointerException("Already destructed 1");
         if (m_pRefCount->lock() != 0) ThrowNullPointerException("Already destructed 2");
         if (m_pRefCount->getPointer() != static_cast<void*>(m_pointer)) {
+            m_pRefCount->unLock();
             throw QxRuntimeError(std::string("not valid pointer in inc_reference "));
         }
         if (m_pRefCount->inc_reference() != 0) {
@@ -63,19 +67,23 @@ public:
         ThrowNullPointerException("Already destructed 3");
     }
 
-    [[noreturn]] void ThrowNullPointerException(const char* p_szText) const {
+    [[noreturn]] void ThrowNullPointerException(const char* p_szText) const { throwReport(p_szText); }
+    [[noreturn]] void ThrowNullPointerException(const char* p_szText) { throwReport(p_szText); }
+
+    static const char* typeName() { return typeid(T).name(); }
+
+    // The report of ThrowNullPointerException for callers that hold no safe pointer yet.
+    [[noreturn]] static void throwReport(const char* p_szText) {
         std::string strMsg = std::string("SafePointer Report:") + typeName() + " " + p_szText;
         std::printf("%s\n", strMsg.c_str());
         std::fflush(stdout);
         throw QxRuntimeError(strMsg);
     }
-    [[noreturn]] void ThrowNullPointerException(const char* p_szText) {
-        static_cast<const SafePointer*>(this)->ThrowNullPointerException(p_szText);
-    }
-
-    static const char* typeName() { return typeid(T).name(); }
 
 private:
+    // The destructor's throw lives here so that it still ends in std::terminate without a -Wterminate error.
+    [[noreturn]] static void failFatally(const char* p_szText) { throw QxRuntimeError(std::string(p_szText)); }
+
     T* m_pointer;
     ref_count* m_pRefCount;
 };
