@@ -25,6 +25,17 @@ enum {
     IA_CMD_DYNAMIC_PARAMS_CMDS_GET = 4112,  // 0x1010
 };
 
+// Commands that the library issues outside the key-command map, with the record each one carries.
+enum {
+    IA_CMD_AE_INFO = 17,           // get: ia_ae_info_st
+    IA_CMD_DN_STATE = 153,         // 32-bit day/night state, 0 = day
+    IA_CMD_IR_LED_INFO = 178,      // set: ia_ir_led_info_st
+    IA_CMD_CAMERA_VERSION = 2496,  // get: a text of IA_CAMERA_VERSION_LEN bytes, NUL-terminated
+    IA_CMD_SENSOR_CHECK = 2816,    // 0xB00, set and get: ia_sensor_check_st
+};
+
+#define IA_CAMERA_VERSION_LEN 50
+
 #define IA_DYNAMIC_CMDS_MAX 16
 #define IA_DYNAMIC_ITEMS_MAX 64
 
@@ -57,6 +68,29 @@ typedef struct {
     uint32_t n2d_min;
 } dn_time_st;
 
+// Automatic exposure information of IA_CMD_AE_INFO.
+typedef struct {
+    int32_t r0;
+    int32_t r1;
+    int32_t r2;
+} ia_ae_info_st;
+
+// Infrared LED description of IA_CMD_IR_LED_INFO; the library passes it on as the application built it.
+typedef struct {
+    int32_t led_count;      // LEDs on the board
+    int32_t wavelength_nm;  // 850 or 940 on common boards
+    int32_t max_power_mw;   // power budget of all LEDs together
+    int32_t reserved[5];
+} ia_ir_led_info_st;
+
+// A check command of the application: a, b (2 = read back), c, and the answer for a read-back.
+typedef struct {
+    int32_t a;
+    int32_t b;
+    int32_t c;
+    int32_t result;
+} ia_sensor_check_st;
+
 int ia_ioctrl_v2(int channel, ia_cmd_e cmd, int opt, void* data);
 
 #ifdef __cplusplus
@@ -64,9 +98,15 @@ int ia_ioctrl_v2(int channel, ia_cmd_e cmd, int opt, void* data);
 static_assert(sizeof(ia_cmd_e) == 4, "IA commands are 32-bit");
 static_assert(sizeof(ia_dynamic_params_cmds_st) == 68, "ia_dynamic_params_cmds_st is 68 bytes");
 static_assert(sizeof(ia_dynamic_params_attr_st) == 276, "ia_dynamic_params_attr_st is 276 bytes");
+static_assert(sizeof(dn_thr_st) == 12 && sizeof(dn_time_st) == 16, "day/night records are 12 and 16 bytes");
+static_assert(sizeof(ia_ae_info_st) == 12 && sizeof(ia_sensor_check_st) == 16, "AE and check records");
+static_assert(sizeof(ia_ir_led_info_st) == 32, "ia_ir_led_info_st is 32 bytes");
 #else
 _Static_assert(sizeof(ia_dynamic_params_cmds_st) == 68, "ia_dynamic_params_cmds_st is 68 bytes");
 _Static_assert(sizeof(ia_dynamic_params_attr_st) == 276, "ia_dynamic_params_attr_st is 276 bytes");
+_Static_assert(sizeof(dn_thr_st) == 12 && sizeof(dn_time_st) == 16, "day/night records are 12 and 16 bytes");
+_Static_assert(sizeof(ia_ae_info_st) == 12 && sizeof(ia_sensor_check_st) == 16, "AE and check records");
+_Static_assert(sizeof(ia_ir_led_info_st) == 32, "ia_ir_led_info_st is 32 bytes");
 #endif
 
 #endif
