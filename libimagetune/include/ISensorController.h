@@ -238,6 +238,10 @@ private:
     // --- write path (no lock: the caller holds m_objMutex, or runs inside init or a scheme switch)
     int setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bCache);
     bool isKeyValSame(const KeyVal& p_stKeyVal);
+    // Near (163) and far (167) infrared strengths share a budget of 100 on a module with limited power.
+    bool irBudgetAllows(u32 p_nKey, u32 p_nVal);
+    // The row that sends a key without a row of its own through doIaCmd.
+    static keycmd standByRow(u32 p_nKey);
 
     // --- feature handlers
     int doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal);
