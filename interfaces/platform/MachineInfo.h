@@ -24,6 +24,9 @@ class SystemInfoParser {
 public:
     // Reads "key=value" lines (blank lines, '#' comments and "[section]" lines skipped): deviceType (decimal),
     // hardwareModel, hardwareCode. False when the file is missing or deviceType is absent or not a number.
+    // Keys and values are trimmed of blanks; other keys are ignored; a later line wins over an earlier one.
+    // On failure p_objInfo is unchanged; on success a model or code the file does not give keeps its value.
+    // The path is a device path.
     static bool parseMachineInfo(const std::string& p_strPath, MachineInfo& p_objInfo);
 };
 

@@ -25,7 +25,9 @@ class ModuleConfigureParser {
 public:
     // Reads <moduleConfig><hardware model="M" code="C"><module id="N" detail="..." parameters="..."/>...
     // and appends the modules of the hardware matching model and code, in document order.
-    // False when the document is missing or not well formed.
+    // False when the document is missing, not well formed, or its root is not <moduleConfig>; true otherwise,
+    // also when no hardware matches (then nothing is appended). A <module> without a decimal "id" is skipped;
+    // a missing "detail" or "parameters" is "". The path is a device path.
     static bool parse(const std::string& p_strPath, const std::string& p_strHardwareModel,
                       const std::string& p_strHardwareCode, std::vector<ModuleConfigure>& p_vecModules);
 };

@@ -1,4 +1,6 @@
-// The platform mutex. Debug builds use an error-checking mutex: locking it twice on one thread fails loudly.
+// The platform mutex, not recursive. Debug builds use an error-checking mutex: a thread that locks it twice, or
+// unlocks it without holding it, gets a report on stderr (with where it took the lock) and the process aborts,
+// instead of hanging. A lock or unlock that fails in any build aborts the same way.
 #ifndef IMAGETUNE_PLATFORM_QXMUTEX_H
 #define IMAGETUNE_PLATFORM_QXMUTEX_H
 
@@ -19,6 +21,9 @@ public:
 
 private:
     pthread_mutex_t m_mutex;
+    // Where the holder took the lock: written and read only by the thread that holds it.
+    const char* m_szHolderFile;
+    int m_nHolderLine;
 };
 
 #endif

@@ -1,4 +1,6 @@
 // Shared reference counts for the safe pointer, handed out and taken back by one process-wide manager.
+// A count's pointer and value change only under its lock(); read getPointer() and getCount() holding it.
+// Counts are never freed: one handed back is kept for reuse, so a stale ref_count* stays valid memory.
 #ifndef IMAGETUNE_PLATFORM_REFCOUNT_H
 #define IMAGETUNE_PLATFORM_REFCOUNT_H
 
@@ -30,8 +32,11 @@ class RefCountManager {
 public:
     static RefCountManager* getInstance();
     // The count of p_pPointer with the new owner counted: a fresh count of 1, or the live count raised by one.
+    // Null for a null pointer. A live count that has just reached 0 is not revived: its pointer was deleted
+    // and the address is being reused, so the caller gets a fresh count once the old one is handed back.
     ref_count* retrieveRefCount(void* p_pPointer, const char* p_szTypeName);
-    // Takes back a count that reached 0; it is kept for reuse and stays valid.
+    // Takes back a count that reached 0; it is kept for reuse and stays valid. The caller holds the count's
+    // lock (as SafePointer's destructor does). A count that is not live (handed back twice) is ignored.
     void returnbackRefCount(ref_count* p_pCount, const char* p_szTypeName);
     // Counts that are held by a live pointer (for tests).
     size_t liveCount() const;

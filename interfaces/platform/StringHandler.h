@@ -8,7 +8,9 @@
 
 class StringHandler {
 public:
-    // The pieces between separators, in order; an empty text gives no pieces.
+    // Fills p_vecPieces (emptied first) with the pieces between separators, in order; an empty text gives no pieces.
+    // Empty pieces are kept, so positions stay meaningful: "a,,b" gives "a", "", "b"; ",a," gives "", "a", "". The
+    // separator may be longer than one character; an empty separator gives the whole text as one piece.
     static void split(const std::string& p_strText, std::vector<std::string>& p_vecPieces,
                       const std::string& p_strSeparator);
 

@@ -1,16 +1,63 @@
-// Test control of the simulated platform clock.
+// Test control of the simulated platform: the clock, the wait scale, and file-system faults for power-loss
+// tests. Everything here is process-wide and safe to call from any thread.
 #ifndef IMAGETUNE_SIM_SIMCONTROL_H
 #define IMAGETUNE_SIM_SIMCONTROL_H
 
+#include <string>
+
 namespace qxsim {
 
-// From now on QxDeviceTime::getCurrentTime reports this local time (the date stays today's).
+// ---- Clock -------------------------------------------------------------------------------------------------
+
+// From now on QxDeviceTime::getCurrentTime reports this local time, frozen (seconds and milliseconds 0; the date
+// stays today's). Minutes past 59 or below 0 carry into the hour and the hour wraps at 24, like a clock:
+// setLocalTime(23, 61) is 00:01, setLocalTime(0, -1) is 23:59.
 void setLocalTime(int hour, int minute);
 // QxDeviceTime::getCurrentTime follows the real clock again.
 void useRealTime();
-// A QuorixTime::wait of d lasts d * scale; 0 returns at once. The default scale is 1.
+// A QuorixTime::wait of d lasts d * scale; 0 returns at once. The default scale is 1, or the value of the
+// environment variable IMAGETUNE_WAIT_SCALE read at the first use of the scale. Negative values count as 0;
+// NaN and infinities are ignored. A change also applies to waits already in progress (what remains of them is
+// rescaled), so setWaitScale(0) releases every waiting thread at once.
 void setWaitScale(double scale);
 double getWaitScale();
+
+// ---- File-system faults ------------------------------------------------------------------------------------
+// Only QxFile is affected; QxLogger is not, so an error report written while a fault is armed does not use it
+// up. A fault acts as a power cut at that point would: nothing else breaks, so code that ignores a failed step
+// goes on and its damage shows.
+
+// The next QxFile::write calls together write at most nBytes more bytes; the call that reaches the limit writes
+// the bytes up to it and returns the short count, and every later call writes nothing and returns 0.
+// -1 disables the limit; 0 makes every write fail.
+void failWriteAfter(long long nBytes);
+// The next QxFile::renamePath fails with -1 and errno EIO, changing nothing.
+void failNextRename();
+// The next fsync (QxFile::flush(true) or QxFile::syncDir) fails with errno EIO. flush(true) still hands the
+// buffered data to the kernel first, as a real failed fsync would.
+void failNextSync();
+// Until cleared, every QxFile::open that writes (modeWrite or modeAppend) a device path containing the text
+// fails with errno EROFS; "" clears it. Reading stays possible, like a flash partition turned read-only.
+void failOpenForWrite(const std::string& devicePathSubstring);
+// Clears every fault above and the counts below.
+void resetFaults();
+
+// What the file layer was asked to do since the last resetFaults(), failed calls included: for tests that
+// prove a file is replaced whole (temporary file, write, flush + fsync, rename, fsync of the folder).
+struct FileOpCounts {
+    long long nBytesWritten;  // bytes QxFile::write actually wrote
+    int nFileSyncs;           // QxFile::flush(true)
+    int nDirSyncs;            // QxFile::syncDir
+    int nRenames;             // QxFile::renamePath
+    int nRemoves;             // QxFile::removePath
+};
+FileOpCounts fileOpCounts();
+
+// ---- Build facts -------------------------------------------------------------------------------------------
+
+// True when QxMutex is an error-checking mutex in this build (every build but Release): a thread that locks
+// it twice, or unlocks it without holding it, gets a report on stderr and the process aborts.
+bool mutexErrorCheck();
 
 }  // namespace qxsim
 
