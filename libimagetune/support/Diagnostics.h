@@ -5,7 +5,7 @@
 // Every form is a macro carrying the statement's file, function and line:
 //   SNS_ASSERT(cond)                       report "<cond text>   ~~~Assertion failed." when cond is false
 //   SNS_ASSERT_MSG(cond, fmt, ...)         the same with a message block
-//   SNS_ASSERT_TEXT(cond, text, fmt, ...)  the same, naming the condition by a given text
+//   SNS_ASSERT_TEXT(cond, text[, fmt, ...]) the same, naming the condition by a given text
 //   (each evaluates to cond as a bool, so a caller may write: if (!SNS_ASSERT(x)) return false;)
 //   SNS_ERRMSG(fmt, ...)                   error message: level >= 0, tag "[sensor assert]", error log
 //   SNS_WARN(fmt, ...)                     "[sensor warn]": level > 3, error log
@@ -39,6 +39,11 @@ enum SnsReportForm {
 // The report operations behind the macros. p_szFile may be a path: only its last component is printed.
 bool sns_assert_report(const char* p_szFile, const char* p_szFunc, const char* p_szSignature, int p_nLine,
                        const char* p_szCond, const char* p_szFmt, ...) __attribute__((format(printf, 6, 7)));
+// The report without a message block (an empty entry in the error log).
+inline bool sns_assert_report(const char* p_szFile, const char* p_szFunc, const char* p_szSignature, int p_nLine,
+                              const char* p_szCond) {
+    return sns_assert_report(p_szFile, p_szFunc, p_szSignature, p_nLine, p_szCond, nullptr);
+}
 void sns_tagged_line(SnsReportForm p_eForm, const char* p_szFile, const char* p_szFunc, int p_nLine,
                      const char* p_szFmt, ...) __attribute__((format(printf, 5, 6)));
 void sns_plain_line(int p_nColour, const char* p_szFmt, ...) __attribute__((format(printf, 2, 3)));
@@ -49,7 +54,9 @@ void sns_plain_line(int p_nColour, const char* p_szFmt, ...) __attribute__((form
 
 #define SNS_ASSERT(cond) ((cond) ? true : SNS_REPORT_FAILED_(#cond, nullptr))
 #define SNS_ASSERT_MSG(cond, ...) ((cond) ? true : SNS_REPORT_FAILED_(#cond, __VA_ARGS__))
-#define SNS_ASSERT_TEXT(cond, text, ...) ((cond) ? true : SNS_REPORT_FAILED_(text, __VA_ARGS__))
+// The message is optional here: SNS_ASSERT_TEXT(cond, text) reports without one.
+#define SNS_ASSERT_TEXT(cond, text, ...) \
+    ((cond) ? true : sns_assert_report(__FILE__, __FUNCTION__, __PRETTY_FUNCTION__, __LINE__, text, ##__VA_ARGS__))
 
 #define SNS_ERRMSG(...) sns_tagged_line(SNS_FORM_ERRMSG, __FILE__, __FUNCTION__, __LINE__, __VA_ARGS__)
 #define SNS_WARN(...) sns_tagged_line(SNS_FORM_WARN, __FILE__, __FUNCTION__, __LINE__, __VA_ARGS__)

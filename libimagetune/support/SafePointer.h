@@ -40,10 +40,8 @@ public:
         if (m_pRefCount->dec_reference() == 0) {
             delete m_pointer;
             m_pointer = nullptr;
-            // Nobody else holds the count now; release it before the manager may hand it out again.
-            m_pRefCount->unLock();
+            // Still under the count's lock: the manager recycles it, and the count stays valid memory.
             RefCountManager::getInstance()->returnbackRefCount(m_pRefCount, typeName());
-            return;
         }
         m_pRefCount->unLock();
     }
