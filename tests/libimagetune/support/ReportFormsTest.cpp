@@ -67,42 +67,12 @@ TEST_F(ReportForms, TaggedLinesHaveColourHeaderMessageAndReset) {
         const char* szPrefix;
         const char* szTag;
     } const aRows[] = {
-        {"errmsg",
-         [] {
-             SNS_ERRMSG("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[0m", "[sensor assert]"},
-        {"warn",
-         [] {
-             SNS_WARN("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[0m", "[sensor warn]"},
-        {"err",
-         [] {
-             SNS_ERR("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[0m", "[sensor err]"},
-        {"dbg",
-         [] {
-             SNS_DBG("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[0m", "[sensor dbg]"},
-        {"dbg trace",
-         [] {
-             SNS_DBG_TRACE("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[37m", "[sensor dbg]"},
-        {"info",
-         [] {
-             SNS_INFO("v=%d\n", 5);
-             return __LINE__;
-         },
-         "\033[0m\033[35m", "[sensor info]"},
+        {"errmsg", [] { return SNS_ERRMSG("v=%d\n", 5), __LINE__; }, "\033[0m\033[0m", "[sensor assert]"},
+        {"warn", [] { return SNS_WARN("v=%d\n", 5), __LINE__; }, "\033[0m\033[0m", "[sensor warn]"},
+        {"err", [] { return SNS_ERR("v=%d\n", 5), __LINE__; }, "\033[0m\033[0m", "[sensor err]"},
+        {"dbg", [] { return SNS_DBG("v=%d\n", 5), __LINE__; }, "\033[0m\033[0m", "[sensor dbg]"},
+        {"dbg trace", [] { return SNS_DBG_TRACE("v=%d\n", 5), __LINE__; }, "\033[0m\033[37m", "[sensor dbg]"},
+        {"info", [] { return SNS_INFO("v=%d\n", 5), __LINE__; }, "\033[0m\033[35m", "[sensor info]"},
     };
     for (const Row& stRow : aRows) {
         int nLine = 0;
