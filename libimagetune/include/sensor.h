@@ -32,7 +32,19 @@ struct SysConfig {
     int nDeviceType;
 };
 
+// Style documents larger than this are not read (a style document is some tens of kilobytes).
+#define SNS_STYLE_TEXT_MAX (4 * 1024 * 1024)
+
+// Fills the record of channel p_nChannelID (1-based): module description, scheme count, device type and the
+// merged UI style. Failures are reported and the record is filled as far as possible: SNS_SUCCESS, or -1 for
+// a null record.
 int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
+// Releases the owned texts and leaves their pointers null, so that a second call releases nothing.
 void uinitSysConf(SysConfig* p_stSysConf);
+
+enum SysConfUIFileKind { SYSCONF_UI_COMMON_FILE, SYSCONF_UI_LANGUAGE_FILE };
+// The common-file or language-file path of the UI-file entry with that id, else of the first entry; an
+// empty string while the table is empty or the entry has no path.
+std::string sysConfUIFile(const SysConfig* p_stSysConf, int nId, SysConfUIFileKind p_eKind);
 
 #endif

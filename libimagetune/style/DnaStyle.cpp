@@ -1,0 +1,188 @@
+// The dynamic-parameter style: the merged style with the IA library's sensor-dependent defaults and choices,
+// without the elements of the features this channel does not show.
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "Diagnostics.h"
+#include "ISensorController.h"
+#include "SensorStyle.h"
+#include "StyleWalk.h"
+#include "XmlText.h"
+
+namespace {
+
+// Commands whose style value may pick the default among the IA items (100: no preference).
+const int kStyleMarkerCmds[] = {
+    49,    // KEY_MAX_SHUTTER, also the customised list
+    50,    // KEY_FIX_SHUTTER
+    51,    // KEY_MIN_SHUTTER
+    55,    // KEY_MIN_SHUTTER_NIGHT
+    56,    // KEY_MAX_SHUTTER_NIGHT
+    1537,  // KEY_AUTO_FOCUS_NEAR_LIMIT
+};
+const int kMarkerNoPreference = 100;
+const int kCustomListCmd = 49;
+const int kCustomListBase = 200;  // style value 200 + d: the style's own choices, default d
+
+struct StyleShowFlags {
+    bool bShowWDR;
+    bool bShowLDC;
+    bool bShowBeaway;
+    bool bShowFisheyeRotate;
+};
+
+// Elements removed once the commands are applied, in this order.
+struct StyleRemoval {
+    int nKey;
+    bool (*pfnApplies)(const StyleShowFlags&);
+};
+const StyleRemoval kStyleRemovals[] = {
+    {10, [](const StyleShowFlags&) { return true; }},                       // KEY_EMPTY1
+    {2368, [](const StyleShowFlags& f) { return !f.bShowWDR; }},            // KEY_WDR_MODE
+    {2369, [](const StyleShowFlags& f) { return !f.bShowWDR; }},            // KEY_WDR_STRG
+    {2048, [](const StyleShowFlags& f) { return !f.bShowLDC; }},            // KEY_LDC_SWITCH
+    {2064, [](const StyleShowFlags& f) { return !f.bShowLDC; }},            // KEY_LDC_STRG
+    {11, [](const StyleShowFlags& f) { return f.bShowBeaway; }},            // KEY_EMPTY2
+    {2386, [](const StyleShowFlags& f) { return !f.bShowFisheyeRotate; }},  // KEY_FISHEYE_ROTATE
+};
+
+bool isStyleMarkerCmd(int p_nCmd) {
+    for (int nCmd : kStyleMarkerCmds)
+        if (nCmd == p_nCmd) return true;
+    return false;
+}
+
+// The item count as far as the record holds items.
+int boundedItemsCnt(const ia_dynamic_params_attr_st& p_stAttr) {
+    if (p_stAttr.items_cnt < 0) return 0;
+    return p_stAttr.items_cnt > IA_DYNAMIC_ITEMS_MAX ? IA_DYNAMIC_ITEMS_MAX : p_stAttr.items_cnt;
+}
+
+bool isItem(const ia_dynamic_params_attr_st& p_stAttr, int p_nValue) {
+    const int nCnt = boundedItemsCnt(p_stAttr);
+    for (int i = 0; i < nCnt; ++i)
+        if (p_stAttr.item[i] == p_nValue) return true;
+    return false;
+}
+
+// A marker command's style value may choose the default, or (command 49) bring the style's own choices.
+void applyStyleMarker(TiXmlElement* pRoot, int i, int cmd, ia_dynamic_params_attr_st& dnaParamList) {
+    int nVal = 0;
+    getDnaValbyCmdId(pRoot, cmd, nVal);
+    if (nVal == kMarkerNoPreference) return;
+    std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", i, dnaParamList.items_cnt);
+    for (int j = 0; j < dnaParamList.items_cnt; ++j) {
+        std::printf(" dnaParamList.item[%d] = %d nVal = %d \n", j, dnaParamList.item[j], nVal);
+        if (dnaParamList.item[j] == nVal) {
+            dnaParamList.def_val = nVal;
+            break;
+        }
+    }
+    if (nVal >= kCustomListBase && cmd == kCustomListCmd) {
+        doCustomizeStyle(pRoot, kCustomListCmd, &dnaParamList);
+        dnaParamList.def_val = nVal - kCustomListBase;
+    }
+    std::fflush(stdout);
+}
+
+void applyDynamicCmd(int nIaChannel, TiXmlElement* pRoot, int i, int cmd) {
+    SNS_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
+    // Cleared per command, so that a failed query applies an empty list and default 0, never the last one's.
+    ia_dynamic_params_attr_st dnaParamList;
+    std::memset(&dnaParamList, 0, sizeof(dnaParamList));
+    SNS_ASSERT_TEXT(SNS_SUCCESS == ia_ioctrl_v2(nIaChannel, cmd, IA_CMD_OPT_GET_PARAM_RNAGE, &dnaParamList),
+                    "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
+                    "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))",
+                    nullptr);
+    if (!SNS_ASSERT_MSG(dnaParamList.items_cnt <= IA_DYNAMIC_ITEMS_MAX, "cmd(%d) dnaParamList.items_cnt(%d)\n", cmd,
+                        dnaParamList.items_cnt))
+        dnaParamList.items_cnt = IA_DYNAMIC_ITEMS_MAX;
+    if (dnaParamList.items_cnt < 0) dnaParamList.items_cnt = 0;
+
+    if (isStyleMarkerCmd(cmd)) applyStyleMarker(pRoot, i, cmd, dnaParamList);
+    SNS_ASSERT_TEXT(SNS_SUCCESS == doDnaStyle(pRoot, cmd, &dnaParamList),
+                    "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList)",
+                    nullptr);
+}
+
+}  // namespace
+
+int doDnaStyle(TiXmlElement* elem, int cmd, const ia_dynamic_params_attr_st* attr) {
+    if (attr == nullptr) return -1;
+    const bool bWhole = styleWalk(elem, [&](TiXmlElement* pElem) {
+        if (!styleHasId(pElem, cmd)) return STYLE_WALK_DESCEND;
+        SNS_DBG("_________________cmd(%d) default(%d)__________________\n", cmd, attr->def_val);
+        pElem->SetAttribute("value", attr->def_val);
+        TiXmlElement* pNext = nullptr;
+        for (TiXmlElement* pChoice = pElem->FirstChildElement(); pChoice != nullptr; pChoice = pNext) {
+            pNext = pChoice->NextSiblingElement();
+            const char* szIndex = pChoice->Attribute("index");
+            if (szIndex == nullptr) return STYLE_WALK_STOP;
+            if (!isItem(*attr, styleAtoi(szIndex))) {
+                SNS_DBG("_________________delete comboitem(%s)__________________\n", szIndex);
+                pElem->RemoveChild(pChoice);
+            }
+        }
+        return STYLE_WALK_SKIP_CHILDREN;
+    });
+    return bWhole ? 0 : -1;
+}
+
+int doCustomizeStyle(TiXmlElement* elem, int cmd, ia_dynamic_params_attr_st* attr) {
+    if (attr == nullptr) return 0;
+    styleWalk(elem, [&](TiXmlElement* pElem) {
+        if (!styleHasId(pElem, cmd)) return STYLE_WALK_DESCEND;
+        int n = 0;
+        int nChoices = 0;
+        for (TiXmlElement* pChoice = pElem->FirstChildElement(); pChoice != nullptr;
+             pChoice = pChoice->NextSiblingElement()) {
+            const char* szIndex = pChoice->Attribute("index");
+            if (szIndex == nullptr) continue;
+            ++nChoices;
+            if (n < IA_DYNAMIC_ITEMS_MAX) attr->item[n++] = styleAtoi(szIndex);
+        }
+        SNS_ASSERT_MSG(nChoices <= IA_DYNAMIC_ITEMS_MAX, "cmd(%d) choices(%d), the first %d kept\n", cmd, nChoices,
+                       IA_DYNAMIC_ITEMS_MAX);
+        attr->items_cnt = n;
+        attr->max_val = n > 0 ? attr->item[n - 1] : 0;
+        attr->min_val = attr->item[0];
+        return STYLE_WALK_SKIP_CHILDREN;
+    });
+    return 0;
+}
+
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, bool p_bShowWDRFalg, bool p_bShowLDCFlag) {
+    const StyleShowFlags stFlags = {p_bShowWDRFalg, p_bShowLDCFlag, g_bShoWBeawayFalg.load(),
+                                    g_bShoWFisheyeRotateFlag.load()};
+    const int nIaChannel = p_channelID > INT_MIN ? p_channelID - 1 : INT_MIN;
+
+    ia_dynamic_params_cmds_st dnaCmdList;
+    std::memset(&dnaCmdList, 0, sizeof(dnaCmdList));
+    SNS_ASSERT_TEXT(
+        SNS_SUCCESS == ia_ioctrl_v2(nIaChannel, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList),
+        "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+        "(void*)(&dnaCmdList))",
+        nullptr);
+
+    TiXmlDocument objStyleXmlDoc;
+    SNS_ASSERT_TEXT(xmlLoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8),
+                    "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", nullptr);
+    TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
+
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    int nCmdCnt = dnaCmdList.cmd_cnt;
+    if (!SNS_ASSERT_MSG(nCmdCnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", nCmdCnt))
+        nCmdCnt = IA_DYNAMIC_CMDS_MAX;
+    for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, pRoot, i, dnaCmdList.cmd_list[i]);
+
+    for (const StyleRemoval& stRemoval : kStyleRemovals) {
+        if (!stRemoval.pfnApplies(stFlags)) continue;
+        TiXmlElement* pNode = nullptr;
+        getNodebyCmdId(pRoot, stRemoval.nKey, pNode);
+        if (pNode != nullptr) DeleteNode(pRoot, pNode);
+    }
+
+    strStyle = xmlGetString(objStyleXmlDoc);
+    return SNS_SUCCESS;
+}
