@@ -264,6 +264,20 @@ private:
     // --- background thread: one pass of the body, and the field-of-view request
     int sensorThread();
     bool sync_fov();
+    // How a pass gets the controller mutex for its scheme decision. The thread's own passes only try it and
+    // leave the decision to the next pass when it is taken: whoever holds it may be stopping the thread.
+    enum SensorPassLock {
+        PASS_TRY_LOCK,   // the background thread (sensorThread)
+        PASS_WAIT_LOCK,  // a synchronous pass on a thread that does not hold the mutex (init called directly)
+        PASS_LOCK_HELD,  // a synchronous pass whose caller already holds it (init inside resetParameters)
+    };
+    int sensorPass(SensorPassLock p_eLock);
+    // Serves a pending field-of-view request addressed to this channel; needs no lock.
+    void serveFovRequest();
+    // The scheme decision of one pass; runs under m_objMutex (or its caller's exclusive use).
+    void decideScheme();
+    // Waits in 0.5 s steps while a reset, restore or switch is under way.
+    void waitWhileBusy();
 
     // Frees the map, the scratch arrays, the scheme storage and a separate factory array, each only if
     // present, and nulls the pointers: safe to call twice.
