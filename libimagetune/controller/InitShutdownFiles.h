@@ -1,0 +1,15 @@
+// The scheme files of a channel as start-up and the factory reset see them: their names and their removal.
+#ifndef IMAGETUNE_CONTROLLER_INITSHUTDOWNFILES_H
+#define IMAGETUNE_CONTROLLER_INITSHUTDOWNFILES_H
+
+#include <string>
+
+// "/mnt/mtd/code/config_file/sensor<channel>_<scheme>.cfg", or "sensor-thermal<scheme>.cfg" on a thermal channel.
+std::string schemeFileName(bool p_bThermal, int p_nCameraID, int p_nScheme);
+
+// Removes the channel's stored schemes from every folder "/mnt/mtd/code/config*" under the device root: on a
+// thermal channel every "sensor-thermal*.cfg", otherwise "sensor<channel>_0.cfg" to "sensor<channel>_3.cfg".
+// Returns the number of files removed.
+int removeStaleSchemeFiles(bool p_bThermal, int p_nCameraID);
+
+#endif
