@@ -1,12 +1,24 @@
 # 32-bit ARM (armhf) with Debian's cross compiler; tests run under qemu-arm with the armhf libraries.
+# Needs g++-arm-linux-gnueabihf, qemu-user and, through multiarch, libtinyxml-dev:armhf,
+# libgtest-dev:armhf and libgmock-dev:armhf (scripts/setup.sh --armhf).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
+
+# The cross runtime lives under /usr/arm-linux-gnueabihf; the multiarch -dev packages put their libraries and
+# CMake packages under /usr/lib/arm-linux-gnueabihf and share the architecture-free headers in /usr/include.
+# Libraries and packages come only from there, so nothing of the workstation's own architecture is linked.
 set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabihf /usr/lib/arm-linux-gnueabihf)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/usr/arm-linux-gnueabihf)
+
+# ctest runs every target executable through qemu-arm. -L gives the guest its loader and C runtime; the
+# guest's library path adds the multiarch folders (TinyXML and the like), whatever the host's loader cache
+# holds. The project's own shared libraries are found through the build tree's RPATH.
+set(_armhf_library_path /usr/arm-linux-gnueabihf/lib:/lib/arm-linux-gnueabihf:/usr/lib/arm-linux-gnueabihf)
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/usr/arm-linux-gnueabihf;-E;LD_LIBRARY_PATH=${_armhf_library_path})
+unset(_armhf_library_path)

@@ -17,8 +17,9 @@ function(dynamic_symbols out)
   set(${out} ${names} PARENT_SCOPE)
 endfunction()
 
-# What the C runtime's start-up code and the sanitizers' instrumentation bring along.
-set(runtime "^(__cxa_finalize|__gmon_start__|_ITM_(de)?registerTMCloneTable|__aeabi_.*)$")
+# What the C runtime's start-up code and the compiler's division helpers bring along (on ARM the helpers
+# come from libgcc and raise SIGFPE on a zero divisor), and the sanitizers' instrumentation.
+set(runtime "^(__cxa_finalize|__gmon_start__|_ITM_(de)?registerTMCloneTable|__aeabi_.*|raise)$")
 set(sanitizer "^(__(asan|ubsan|lsan|tsan|sanitizer)_.*|__odr_asan.*)$")
 
 set(failures)
