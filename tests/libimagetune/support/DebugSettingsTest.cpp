@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "Diagnostics.h"
 #include "TestSupport.h"
@@ -82,6 +84,26 @@ TEST_F(DebugSettings, EveryStatementRereadsTheFile) {
     testsupport::setDebugSign(m_objRoot, "");
     EXPECT_FALSE(sns_level_above(1));
     EXPECT_TRUE(sns_level_above(0));
+}
+
+TEST_F(DebugSettings, StatementsOnManyThreadsWhileTheFileChanges) {
+    testsupport::StdoutCapture objCapture;
+    objCapture.start();
+    std::vector<std::thread> vecThreads;
+    for (int t = 0; t < 3; ++t) {
+        vecThreads.emplace_back([] {
+            for (int i = 0; i < 200; ++i) {
+                SNS_DBG("pass %d\n", i);
+                if (sns_assert_enabled()) ADD_FAILURE() << "the switch was never turned on";
+            }
+        });
+    }
+    for (int i = 0; i < 50; ++i) testsupport::setDebugSign(m_objRoot, i % 2 ? "7" : "1");
+    for (std::thread& objThread : vecThreads) objThread.join();
+    objCapture.stop();
+    testsupport::setDebugSign(m_objRoot, "6");
+    updateDebugLevel();
+    EXPECT_EQ(6, sns_debug_level());
 }
 
 }  // namespace
