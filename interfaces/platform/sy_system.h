@@ -4,8 +4,8 @@
 //
 // With a device root (see DeviceRoot.h) the command acts under it: every word that starts with "/" where an
 // argument or a redirection target stands gets the root put in front ("rm -rf /mnt/x*" removes <root>/mnt/x*),
-// also inside quotes; words in command position ("/bin/rm") stay the host's. A root holding characters
-// that the shell would interpret makes the call fail (-1) rather than run something else.
+// also inside quotes; words in command position ("/bin/rm") and paths under /dev/ stay the host's. A root holding
+// characters that the shell would interpret makes the call fail (-1) rather than run something else.
 #ifndef IMAGETUNE_PLATFORM_SY_SYSTEM_H
 #define IMAGETUNE_PLATFORM_SY_SYSTEM_H
 

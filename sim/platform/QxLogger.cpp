@@ -19,9 +19,16 @@ std::mutex& logMutex() {
     return *s_pMutex;
 }
 
-long long fileSize(const std::string& p_strHostPath) {
+// The log's size, 0 when it does not exist yet; false when the path is something other than a file, which
+// must be neither rotated away nor written.
+bool logSize(const std::string& p_strHostPath, long long& p_nSize) {
     struct stat st;
-    return ::stat(p_strHostPath.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+    if (::stat(p_strHostPath.c_str(), &st) != 0) {
+        p_nSize = 0;
+        return errno == ENOENT;
+    }
+    p_nSize = static_cast<long long>(st.st_size);
+    return S_ISREG(st.st_mode);
 }
 
 void rotate(const std::string& p_strHostPath, unsigned p_nFileCount) {
@@ -71,7 +78,8 @@ bool QxLogger::writeLog(const char* p_szTag, const char* p_szText) {
 
     std::string strHost = qx_device_path(m_strPath);
     std::lock_guard<std::mutex> lock(logMutex());
-    long long nSize = fileSize(strHost);
+    long long nSize = 0;
+    if (!logSize(strHost, nSize)) return false;
     if (m_nSize > 0 && nSize > 0 && nSize + static_cast<long long>(strEntry.size()) > m_nSize)
         rotate(strHost, m_nFileCount);
     int fd = ::open(strHost.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);

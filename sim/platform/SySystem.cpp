@@ -43,9 +43,11 @@ std::string rootCommand(const std::string& p_strCmd, const std::string& p_strRoo
         if (bInWord && bWordIsCommand) bCommandPos = false;
         bInWord = false;
     };
-    auto alreadyRooted = [&](size_t p_nAt) {
-        return p_strCmd.compare(p_nAt, p_strRoot.size(), p_strRoot) == 0 &&
-               (p_nAt + p_strRoot.size() == p_strCmd.size() || p_strCmd[p_nAt + p_strRoot.size()] == '/');
+    // Mapped already, or a device node such as /dev/null: leave it.
+    auto keepAsIs = [&](size_t p_nAt) {
+        bool bRooted = p_strCmd.compare(p_nAt, p_strRoot.size(), p_strRoot) == 0 &&
+                       (p_nAt + p_strRoot.size() == p_strCmd.size() || p_strCmd[p_nAt + p_strRoot.size()] == '/');
+        return bRooted || p_strCmd.compare(p_nAt, 5, "/dev/") == 0;
     };
     for (size_t i = 0; i < p_strCmd.size(); ++i) {
         char c = p_strCmd[i];
@@ -92,7 +94,7 @@ std::string rootCommand(const std::string& p_strCmd, const std::string& p_strRoo
             if (!bWordIsCommand) {
                 bool bQuoted = (c == '\'' || c == '"') && i + 1 < p_strCmd.size() && p_strCmd[i + 1] == '/';
                 size_t nPath = bQuoted ? i + 1 : i;
-                if ((c == '/' || bQuoted) && !alreadyRooted(nPath)) {
+                if ((c == '/' || bQuoted) && !keepAsIs(nPath)) {
                     if (bQuoted) {
                         strOut += c;
                         eQuote = c == '\'' ? SINGLE : DOUBLE;
