@@ -1,7 +1,8 @@
 // The safe pointer's shared counts.
 //
 // Lock order: a count's own lock comes before the manager's (SafePointer's destructor holds the count while it
-// hands it back), so the manager never waits for the lock of a live count while holding its own.
+// hands it back), so the manager never takes a count's lock while holding its own. A count's pointer is
+// written only under the manager's lock (on hand-out, and on hand-back while the caller holds the count).
 #include "RefCount.h"
 
 #include <algorithm>
@@ -54,9 +55,8 @@ ref_count* RefCountManager::retrieveRefCount(void* p_pPointer, const char* p_szT
                 } else {
                     pFresh = new ref_count;
                 }
-                // A free count has no holder but possibly the thread that just handed it back and is about to
-                // unlock it, which waits for nothing: taking its lock here cannot deadlock.
-                std::lock_guard<std::mutex> countLock(pFresh->m_mutex);
+                // No count lock here (that would invert the order). The last writer of these fields was the
+                // hand-back, under m_mutex too, and the new owner reaches the count only through this call.
                 pFresh->m_pPointer = p_pPointer;
                 pFresh->m_nCount = 1;
                 pFresh->m_strTypeName = p_szTypeName != nullptr ? p_szTypeName : "";
