@@ -43,9 +43,7 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
     if (!file.open(strTmp.c_str(), QxFile::modeWrite | QxFile::modeTruncate)) return stResult;
     stResult.bOpened = true;
 
-    // QxFile takes a mutable buffer but only reads from it.
-    char* pData = const_cast<char*>(p_pData);
-    stResult.nWritten = p_nLen > 0 ? file.write(pData, static_cast<unsigned>(p_nLen)) : 0;
+    stResult.nWritten = p_nLen > 0 ? file.write(p_pData, static_cast<unsigned>(p_nLen)) : 0;
     if (stResult.nWritten != p_nLen) {
         file.close();
         QxFile::removePath(strTmp.c_str());

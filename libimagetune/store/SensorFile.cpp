@@ -1,8 +1,6 @@
 #include "SensorFile.h"
 
 #include <climits>
-#include <cstring>
-#include <vector>
 
 #include "Diagnostics.h"
 #include "FileReplace.h"
@@ -70,12 +68,17 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
 
     QxFile file;
     bool bOpened = SNS_ASSERT_TEXT(openForReading(file, file_name), "file.open(file_name)", "file_name(%s)\n", szName);
-    std::vector<char> buf(static_cast<size_t>(nWant));
-    INT64 nSize = (bOpened && nWant > 0) ? file.read(buf.data(), static_cast<unsigned>(nWant)) : 0;
+    // Record by record through the stream's buffer, so that a torn record never reaches the array.
+    INT64 nSize = 0;
+    for (u32 i = 0; bOpened && i < p_nKeyValNum; ++i) {
+        KeyVal stRecord;
+        unsigned nGot = file.read(reinterpret_cast<char*>(&stRecord), sizeof(stRecord));
+        nSize += nGot;
+        if (nGot != sizeof(stRecord)) break;
+        p_pKeyVal[i] = stRecord;
+    }
     file.close();
 
-    size_t nWhole = static_cast<size_t>(nSize) / sizeof(KeyVal) * sizeof(KeyVal);
-    if (nWhole > 0) std::memcpy(p_pKeyVal, buf.data(), nWhole);
     if (!SNS_ASSERT_TEXT(nSize == nWant, "nSize == sizeof(KeyVal)*p_nKeyValNum",
                          "file_name(%s) nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", szName,
                          static_cast<int>(nSize), static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValNum)))
