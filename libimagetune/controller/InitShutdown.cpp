@@ -90,6 +90,12 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     m_pFctKeyVal = static_cast<KeyVal*>(calloc(KEY_CMD_CAPACITY, sizeof(KeyVal)));
     m_pLprKeyVal = static_cast<KeyVal*>(calloc(KEY_CMD_CAPACITY, sizeof(KeyVal)));
     m_nKeyValSum = 0;
+    // The factory layout must not depend on what the previous run showed: the flags recomputed at the end of
+    // init (and the process-wide beaway flag) would otherwise drop keys at the init of a reset, and the files
+    // written then would no longer match the layout of the next start.
+    m_bShowWDRFalg.store(true);
+    m_bShowLDCFlag = true;
+    setshowBeawayFalg(true);
     bool bShowWDR = m_bShowWDRFalg.load();
     SNS_ASSERT_TEXT(SNS_SUCCESS == getFctData(m_nCameraID, m_stSysConf.szUIStyle, m_pFctKeyVal, &m_nKeyValSum, bShowWDR,
                                               m_bShowLDCFlag, KEY_CMD_CAPACITY),

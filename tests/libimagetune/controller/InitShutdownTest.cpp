@@ -1,9 +1,8 @@
 // Shut-down, restart and the factory reset; the display flags that the end of start-up recomputes; and
 // every public operation in the states before init and after uinit.
-#include "InitTestDevice.h"
-
 #include <sstream>
 
+#include "InitTestDevice.h"
 #include "SensorFile.h"
 
 namespace {
@@ -239,33 +238,16 @@ TEST_P(InitFlagTest, DisplayFlagsFollowTheVideoModule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modules, InitFlagTest,
-    ::testing::Values(FlagCase{"Plain", "TestModel", {}, 0, 0, true, true},
-                      FlagCase{"LimitedWdr", "TestModel", {}, 0, 1, false, true},
-                      FlagCase{"LimitedWdrInAnotherFrameMode", "TestModel", {}, 2, 1, true, true},
-                      FlagCase{"NarrowStreamOnLimitedModel", "Hi3516AV200", {stream(0, 1080), stream(1, 255)}, 0, 0,
-                               true, false},
-                      FlagCase{"NarrowStreamOnThermalModel", "Hi3516AV200Thermal", {stream(1, 100)}, 0, 0, true,
-                               false},
-                      FlagCase{"TallStreamOnLimitedModel", "Hi3516AV200", {stream(1, 256)}, 0, 0, true, true},
-                      FlagCase{"OtherEncoderOnLimitedModel", "Hi3516AV200", {stream(2, 100)}, 0, 0, true, true},
-                      FlagCase{"NarrowStreamOnOtherModel", "TestModel", {stream(1, 100)}, 0, 0, true, true}),
+    ::testing::Values(
+        FlagCase{"Plain", "TestModel", {}, 0, 0, true, true},
+        FlagCase{"LimitedWdr", "TestModel", {}, 0, 1, false, true},
+        FlagCase{"LimitedWdrInAnotherFrameMode", "TestModel", {}, 2, 1, true, true},
+        FlagCase{"NarrowStreamOnLimitedModel", "Hi3516AV200", {stream(0, 1080), stream(1, 255)}, 0, 0, true, false},
+        FlagCase{"NarrowStreamOnThermalModel", "Hi3516AV200Thermal", {stream(1, 100)}, 0, 0, true, false},
+        FlagCase{"TallStreamOnLimitedModel", "Hi3516AV200", {stream(1, 256)}, 0, 0, true, true},
+        FlagCase{"OtherEncoderOnLimitedModel", "Hi3516AV200", {stream(2, 100)}, 0, 0, true, true},
+        FlagCase{"NarrowStreamOnOtherModel", "TestModel", {stream(1, 100)}, 0, 0, true, true}),
     [](const ::testing::TestParamInfo<FlagCase>& i) { return std::string(i.param.szName); });
-
-TEST_F(InitTest, LensDistortionControlsShowOnlyWhenSupportedAndOn) {
-    std::string strStyle = smallStyle();
-    strStyle.replace(strStyle.find("</tab>\n</Style>"), 0, "<p id=\"2048\" value=\"0\"/>");
-    seed(1, strStyle);
-    for (int nSwitch : {0, 1}) {
-        ScriptedVideoModule objVideo;
-        objVideo.objLimits.setLDCSupport(1);
-        objVideo.objLimits.setLDCSwitch(nSwitch);
-        ISensorController c;
-        c.setVideoStreamModule(&objVideo);
-        c.init(ModuleConfigure());
-        EXPECT_EQ(c.getUIStyleFile().find("id=\"2048\"") != std::string::npos, nSwitch == 1) << nSwitch;
-        c.uinit();
-    }
-}
 
 TEST_F(InitTest, FisheyeRotationFlagOnAFisheyeDevice) {
     for (int nRotate : {0, 90}) {

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "../store/KeyValPrinting.h"
 #include "ControllerFixture.h"
-#include "IaSimControl.h"
 #include "ISensorController.h"
+#include "IaSimControl.h"
 #include "QuorixTime.h"
 #include "SimControl.h"
 #include "TestSupport.h"
@@ -38,8 +39,9 @@ inline std::string smallStyle(int p_nSchemeMode = 0) {
 // Factory values of smallStyle() as the IA simulator's default profile shapes them (49 and 51 take the
 // simulator's defaults, 25 and 100000).
 inline std::vector<KeyVal> smallStyleFactory(u32 p_nSchemeMode = 0) {
-    return {{8000, p_nSchemeMode}, {8001, 0}, {8002, 0}, {8003, 24}, {8004, 0}, {34, 50}, {2337, 60},
-            {144, 1},              {49, 25},  {51, 100000}, {96, 0},  {161, 1}, {163, 70}, {2384, 0}};
+    return {
+        {8000, p_nSchemeMode}, {8001, 0}, {8002, 0}, {8003, 24}, {8004, 0}, {34, 50}, {2337, 60}, {144, 1}, {49, 25},
+        {51, 100000},          {96, 0},   {161, 1},  {163, 70},  {2384, 0}};
 }
 
 class InitTest : public ::testing::Test {
@@ -63,11 +65,15 @@ protected:
     // Machine information and style documents of a box-family device of that type.
     void seed(int p_nDeviceType, const std::string& p_strStyle = smallStyle(),
               const std::string& p_strModel = "TestModel") {
-        m_root.write("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                     "deviceType=" + std::to_string(p_nDeviceType) + "\nhardwareModel=" + p_strModel +
-                         "\nhardwareCode=" + p_strModel + "\n");
+        m_root.write("/mnt/mtd/code/factory_setting/machineinfo.ini", "deviceType=" + std::to_string(p_nDeviceType) +
+                                                                          "\nhardwareModel=" + p_strModel +
+                                                                          "\nhardwareCode=" + p_strModel + "\n");
         m_root.write("/hd1/moduleConfig/sensorConfig/style/Style.xml", p_strStyle);
         m_root.write("/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml", "<StyleDiversity/>\n");
+        // The folders a camera's flash and RAM disk always have.
+        for (const char* szDir : {"/tmp", "/mnt/mtd/code/config_file", "/mnt/mtd/log"}) {
+            testsupport::makeDirs(m_root.host(szDir));
+        }
     }
 
     ISensorController& start(const std::string& p_strDetail = "(lensId=3)", int p_nChannel = 1) {
@@ -103,8 +109,8 @@ protected:
         return vecPairs;
     }
     void writeScheme(const std::string& p_strDevicePath, const std::vector<KeyVal>& p_vecPairs) const {
-        m_root.write(p_strDevicePath, std::string(reinterpret_cast<const char*>(p_vecPairs.data()),
-                                                  p_vecPairs.size() * sizeof(KeyVal)));
+        m_root.write(p_strDevicePath,
+                     std::string(reinterpret_cast<const char*>(p_vecPairs.data()), p_vecPairs.size() * sizeof(KeyVal)));
     }
     static u32 valueOf(const std::vector<KeyVal>& p_vecPairs, u32 p_nKey) {
         for (const KeyVal& kv : p_vecPairs) {
