@@ -9,8 +9,8 @@ function(imagetune_add_subdirectory_if_present dir)
   endif()
 endfunction()
 
-# One static, position-independent piece of libimagetune per concern, from every .cpp in its folder.
-# libimagetune.so takes them all whole; tests link only the pieces they exercise.
+# One piece of libimagetune per concern, from every .cpp in its folder: the objects are compiled once and go
+# both into libimagetune.so and into a static library that tests link when they exercise only that piece.
 #   imagetune_component(NAME <name> DIR <folder> [DEPS <targets...>])
 function(imagetune_component)
   cmake_parse_arguments(C "" "NAME;DIR" "DEPS" ${ARGN})
@@ -18,10 +18,14 @@ function(imagetune_component)
   if(NOT _src)
     return()
   endif()
-  add_library(${C_NAME} STATIC ${_src})
+  add_library(${C_NAME}_obj OBJECT ${_src})
+  target_include_directories(${C_NAME}_obj PUBLIC ${C_DIR})
+  # Usage requirements (include folders) of the pieces it builds on; the objects themselves link nothing.
+  target_link_libraries(${C_NAME}_obj PUBLIC imagetune_headers PRIVATE ${C_DEPS})
+  imagetune_warnings(${C_NAME}_obj)
+  add_library(${C_NAME} STATIC $<TARGET_OBJECTS:${C_NAME}_obj>)
   target_include_directories(${C_NAME} PUBLIC ${C_DIR})
   target_link_libraries(${C_NAME} PUBLIC imagetune_headers ${C_DEPS})
-  imagetune_warnings(${C_NAME})
   set_property(GLOBAL APPEND PROPERTY IMAGETUNE_COMPONENTS ${C_NAME})
 endfunction()
 
@@ -30,7 +34,8 @@ endfunction()
 function(imagetune_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} imagetune_test_support GTest::gtest GTest::gmock Threads::Threads)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} imagetune_test_support GTest::gtest GTest::gmock GTest::gtest_main
+                        Threads::Threads)
   imagetune_warnings(${T_NAME})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   if(NOT T_TIMEOUT)
