@@ -32,11 +32,10 @@ TEST_P(FlushWindow, SavesOnlyAValidWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Table, FlushWindow,
                          ::testing::Values(FlushCase{25, 0, 26, 0, 505},  // start after 24:00, whatever the end
-                                           FlushCase{24, 1, 8, 0, 505},
-                                           FlushCase{8, 0, 24, 30, 506},  // 2430 > 2400
-                                           FlushCase{10, 0, 10, 0, 507},  // empty window
-                                           FlushCase{18, 0, 8, 0, 507},   // reversed
-                                           FlushCase{0, 0, 24, 0, 0},     // 2400 is not above 2400
+                                           FlushCase{24, 1, 8, 0, 505}, FlushCase{8, 0, 24, 30, 506},  // 2430 > 2400
+                                           FlushCase{10, 0, 10, 0, 507},                               // empty window
+                                           FlushCase{18, 0, 8, 0, 507},                                // reversed
+                                           FlushCase{0, 0, 24, 0, 0},  // 2400 is not above 2400
                                            FlushCase{7, 59, 8, 0, 0}));
 
 TEST_F(SchemeTest, FlushWritesTheCurrentSchemeByteForByte) {
@@ -84,7 +83,9 @@ TEST_F(SchemeTest, FlushSavesNothingWithoutAUserScheme) {
     EXPECT_EQ(c->flush(), 0);
     ISensorController objBare;
     EXPECT_EQ(objBare.flush(), 0);
-    EXPECT_FALSE(m_root.exists("/mnt/mtd/code/config_file"));
+    for (int s = 0; s <= 4; ++s) {
+        EXPECT_FALSE(m_root.exists("/mnt/mtd/code/config_file/sensor1_" + std::to_string(s) + ".cfg")) << s;
+    }
 }
 
 TEST_F(SchemeTest, FlushHandsAWriteFailureToTheCaller) {
@@ -192,8 +193,7 @@ TEST_F(SchemeTest, ResetToLastParametersAppliesNothingFromAnUnreadableFile) {
         objOut.start();
         EXPECT_FALSE(c->resetToLastParameters());
         std::string strOut = objOut.stop();
-        EXPECT_NE(strOut.find("SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum)"),
-                  std::string::npos)
+        EXPECT_NE(strOut.find("SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum)"), std::string::npos)
             << strOut;
         EXPECT_NE(strOut.find("szTmp(/mnt/mtd/code/config_file/sensor1_2.cfg), m_nKeyValSum("), std::string::npos)
             << strOut;

@@ -108,18 +108,17 @@ TEST_P(JudgeCurScheme, PicksTheFirstWindowHoldingTheTime) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, JudgeCurScheme,
-    ::testing::Values(
-        WindowCase{"LowerIndexWins", {{2, 8, 0, 18, 0}, {1, 7, 0, 9, 0}}, 8, 30, 1, 1},
-        WindowCase{"StartIsInside", {{2, 8, 0, 18, 0}}, 8, 0, 2, 1},
-        WindowCase{"LastMinuteIsInside", {{2, 8, 0, 18, 0}}, 17, 59, 2, 1},
-        WindowCase{"EndIsExclusive", {{2, 8, 0, 18, 0}}, 18, 0, 0, 0},
-        WindowCase{"WindowsDoNotWrapLate", {{3, 22, 0, 6, 0}}, 23, 0, 0, 0},
-        WindowCase{"WindowsDoNotWrapEarly", {{3, 22, 0, 6, 0}}, 5, 0, 0, 0},
-        WindowCase{"NoWindowGivesSchemeZero", {}, 12, 0, 0, 0},
-        WindowCase{"SchemeZeroMayHaveAWindow", {{0, 11, 0, 13, 0}, {1, 11, 0, 13, 0}}, 12, 0, 0, 1},
-        WindowCase{"FactorySlotIsNeverConsidered", {{4, 0, 0, 24, 0}}, 12, 0, 0, 0},
-        // 42949673 * 100 wraps to 4 in 32 bits: a corrupt hour must not open a window at 00:04.
-        WindowCase{"CorruptHourDoesNotWrap", {{2, 42949673, 0, 24, 0}}, 8, 0, 0, 0}),
+    ::testing::Values(WindowCase{"LowerIndexWins", {{2, 8, 0, 18, 0}, {1, 7, 0, 9, 0}}, 8, 30, 1, 1},
+                      WindowCase{"StartIsInside", {{2, 8, 0, 18, 0}}, 8, 0, 2, 1},
+                      WindowCase{"LastMinuteIsInside", {{2, 8, 0, 18, 0}}, 17, 59, 2, 1},
+                      WindowCase{"EndIsExclusive", {{2, 8, 0, 18, 0}}, 18, 0, 0, 0},
+                      WindowCase{"WindowsDoNotWrapLate", {{3, 22, 0, 6, 0}}, 23, 0, 0, 0},
+                      WindowCase{"WindowsDoNotWrapEarly", {{3, 22, 0, 6, 0}}, 5, 0, 0, 0},
+                      WindowCase{"NoWindowGivesSchemeZero", {}, 12, 0, 0, 0},
+                      WindowCase{"SchemeZeroMayHaveAWindow", {{0, 11, 0, 13, 0}, {1, 11, 0, 13, 0}}, 12, 0, 0, 1},
+                      WindowCase{"FactorySlotIsNeverConsidered", {{4, 0, 0, 24, 0}}, 12, 0, 0, 0},
+                      // 42949673 * 100 wraps to 4 in 32 bits: a corrupt hour must not open a window at 00:04.
+                      WindowCase{"CorruptHourDoesNotWrap", {{2, 42949673, 0, 24, 0}}, 8, 0, 0, 0}),
     [](const ::testing::TestParamInfo<WindowCase>& info) { return std::string(info.param.szName); });
 
 TEST_F(SchemeTest, JudgeCurSchemeWithoutSchemesGivesSchemeZero) {

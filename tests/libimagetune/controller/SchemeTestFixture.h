@@ -48,8 +48,16 @@ protected:
             setWindow(*c, s, 0, 0, 0, 0);
         }
         TA::installLprScratch(*c);
+        // Every config folder exists on a camera.
+        testsupport::makeDirs(m_root.host("/mnt/mtd/code/config_file"));
         iasim::clearCalls();
         return c;
+    }
+
+    // The scheme mode as init would find it: stored in every user scheme, and the flags set from scheme 0.
+    static void setSchemeMode(ISensorController& c, u32 p_nMode) {
+        for (u32 s = 0; s < 4; ++s) c.setKeyValToCache(s, 8000, p_nMode, true);
+        TA::setSchemeModes(c, p_nMode == 1, p_nMode == 2);
     }
 
     static void setWindow(ISensorController& c, u32 s, u32 p_nStartH, u32 p_nStartM, u32 p_nEndH, u32 p_nEndM) {

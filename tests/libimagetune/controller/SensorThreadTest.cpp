@@ -14,7 +14,7 @@ const char* const FOV_FILE = "/mnt/mtd/hd1/program/config/sync_fov.ini";
 
 TEST_F(SchemeTest, DayNightModeSwitchesIncrementallyOnlyOnAChange) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, false, true);
+    setSchemeMode(*c, 2);
     iasim::setDayNight(0, 0);
     TA::sensorThread(*c);
     EXPECT_EQ(TA::curScheme(*c), 0);
@@ -40,7 +40,7 @@ TEST_F(SchemeTest, DayNightModeSwitchesIncrementallyOnlyOnAChange) {
 
 TEST_F(SchemeTest, DayNightModeCountsAFailedStateReadAsDay) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, false, true);
+    setSchemeMode(*c, 2);
     TA::setCurScheme(*c, 1);
     iasim::setValue(0, 153, 1);
     iasim::failCommand(153, IA_CMD_OPT_GET, -1);
@@ -50,7 +50,7 @@ TEST_F(SchemeTest, DayNightModeCountsAFailedStateReadAsDay) {
 
 TEST_F(SchemeTest, TimeScheduleFollowsTheWindows) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     setWindow(*c, 2, 8, 0, 18, 0);
     struct Step {
         int nHour, nMinute, nScheme;
@@ -78,7 +78,7 @@ TEST_F(SchemeTest, FixedSchemeModeNeverSwitches) {
 
 TEST_F(SchemeTest, LprModeForcesEntryIntoTheWindowsAndSwitchesIncrementallyBetweenThem) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     TA::setLprMode(*c, true);
     setWindow(*c, 2, 8, 0, 12, 0);
     setWindow(*c, 3, 12, 0, 18, 0);
@@ -107,7 +107,7 @@ TEST_F(SchemeTest, LprModeForcesEntryIntoTheWindowsAndSwitchesIncrementallyBetwe
 
 TEST_F(SchemeTest, LprModeOutsideTheWindowsFollowsDayAndNightWithDayNightModeOff) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     TA::setLprMode(*c, true);
     setWindow(*c, 2, 8, 0, 12, 0);
     qxsim::setLocalTime(20, 0);
@@ -146,7 +146,7 @@ TEST_F(SchemeTest, BusyControllerDefersTheDecisionToTheNextPass) {
     for (uint8_t nBit : {SC::STATUS_RESET, SC::STATUS_RESTORE, SC::STATUS_SWITCH}) {
         SCOPED_TRACE(static_cast<int>(nBit));
         auto c = makeSchemes();
-        TA::setSchemeModes(*c, true, false);
+        setSchemeMode(*c, 1);
         setWindow(*c, 2, 0, 0, 24, 0);
         TA::setStatus(*c, nBit);
         TA::sensorThread(*c);
@@ -161,7 +161,7 @@ TEST_F(SchemeTest, BusyControllerDefersTheDecisionToTheNextPass) {
 // The thread's pass never waits for the controller mutex: a holder may be stopping the thread.
 TEST_F(SchemeTest, PassSkipsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     setWindow(*c, 2, 0, 0, 24, 0);
     m_root.write(FOV_FILE, "zoom1=300,focus1=200,\n");
     ISensorController::m_nPassKeycmd = 8104;
@@ -190,7 +190,7 @@ TEST_F(SchemeTest, PassSkipsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) 
 // init's synchronous pass: waiting for the lock when called directly, using its caller's inside a reset.
 TEST_F(SchemeTest, SynchronousPassesDecideWhetherOrNotTheCallerHoldsTheMutex) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     setWindow(*c, 2, 0, 0, 24, 0);
     TA::sensorPassWaiting(*c);
     EXPECT_EQ(TA::curScheme(*c), 2);
@@ -205,7 +205,7 @@ TEST_F(SchemeTest, SynchronousPassesDecideWhetherOrNotTheCallerHoldsTheMutex) {
 
 TEST_F(SchemeTest, ParamModeZeroSwitchesNothingButServesTheRequest) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     setWindow(*c, 2, 0, 0, 24, 0);
     ASSERT_TRUE(c->setParamMode(0));
     m_root.write(FOV_FILE, "zoom1=250,\n");
@@ -284,13 +284,10 @@ INSTANTIATE_TEST_SUITE_P(
         FovCase{"SearchStopsOnceBothArePositive", "zoom1=300,focus1=200,\nzoom1=400,focus1=500,\n", {300}},
         FovCase{"LaterMatchOverwrites", "zoom1=10,\nzoom1=20,\n", {20}},
         FovCase{"ChannelTextMatchesInsideALongerOne", "zoom12=40,\n", {40}},
-        FovCase{"OtherChannelOnly", "zoom2=40,focus2=3,\n", {}},
-        FovCase{"ZeroLeavesTheZoom", "zoom1=0,\n", {}},
+        FovCase{"OtherChannelOnly", "zoom2=40,focus2=3,\n", {}}, FovCase{"ZeroLeavesTheZoom", "zoom1=0,\n", {}},
         FovCase{"NegativeLeavesTheZoom", "zoom1=-5,\n", {}},
-        FovCase{"LaterZeroOverwritesAnEarlierValue", "zoom1=60,\nzoom1=0,\n", {}},
-        FovCase{"NoFile", "", {}},
-        FovCase{"EmptyLines", "\n\n\n", {}},
-        FovCase{"NoNewlineAtTheEnd", "zoom1=70,", {70}},
+        FovCase{"LaterZeroOverwritesAnEarlierValue", "zoom1=60,\nzoom1=0,\n", {}}, FovCase{"NoFile", "", {}},
+        FovCase{"EmptyLines", "\n\n\n", {}}, FovCase{"NoNewlineAtTheEnd", "zoom1=70,", {70}},
         FovCase{"CarriageReturns", "zoom1=60,\r\nfocus1=5,\r\n", {60}},
         FovCase{"BlanksBeforeTheNumber", "zoom1=  45,\n", {45}},
         FovCase{"LargestInt", "zoom1=2147483647,\n", {2147483647u}},
@@ -320,7 +317,7 @@ TEST_F(SchemeTest, SyncFovPrintsEachLineAndNeedsALens) {
 // The started thread makes the same decisions on its own.
 TEST_F(SchemeTest, StartedThreadSwitchesByItselfUntilStopped) {
     auto c = makeSchemes();
-    TA::setSchemeModes(*c, true, false);
+    setSchemeMode(*c, 1);
     setWindow(*c, 2, 0, 0, 24, 0);
     ASSERT_TRUE(TA::thread(*c).start());
     auto tDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

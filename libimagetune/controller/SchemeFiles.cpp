@@ -1,0 +1,66 @@
+// Schemes and their files: saving the current scheme, re-applying stored values, and undoing the changes
+// made since the last save.
+#include "Diagnostics.h"
+#include "ISensorController.h"
+#include "InitShutdownFiles.h"
+#include "QxMutexManager.h"
+#include "SensorFile.h"
+
+namespace {
+
+const int KEY_AUTO_FOCUS_MODE = 1536;
+const int KEY_EXPOSE_MODE = 16;
+
+}  // namespace
+
+int ISensorController::flush() {
+    QX_LOCK_SCOPE(m_objMutex);
+    const u32 nCur = static_cast<u32>(m_nCurScheme.load());
+    // The factory scheme has no file, and before the first switch there is nothing to save.
+    if (m_ppUserKeyVal == nullptr || nCur >= m_stSysConf.nSchemeSum) return 0;
+    int nRet = paramCheck();
+    if (nRet != 0) return nRet;
+    std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));
+    return keyValToFile(&strName[0], m_ppUserKeyVal[nCur], m_nKeyValSum);
+}
+
+int ISensorController::restore(int nKey) {
+    QX_LOCK_SCOPE(m_objMutex);
+    const int nCur = m_nCurScheme.load();
+    int nPos = -1;
+    if (m_ppUserKeyVal != nullptr && nCur >= 0 && static_cast<u32>(nCur) <= m_stSysConf.nSchemeSum) {
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            if (m_ppUserKeyVal[nCur][i].key == static_cast<u32>(nKey)) {
+                nPos = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    if (!SNS_ASSERT_MSG(-1 != nPos, "restore key(%d) failed! make sure it is sensor ui key \n", nKey)) return -1;
+    return setParameters(&m_ppUserKeyVal[nCur][nPos], 1, false);
+}
+
+bool ISensorController::restoreAeMode() {
+    if (m_bHasLens && restore(KEY_AUTO_FOCUS_MODE) != 0) return false;
+    if (m_bThermal) return true;
+    return restore(KEY_EXPOSE_MODE) == 0;
+}
+
+bool ISensorController::resetToLastParameters() {
+    // The lock first: the scheme count and the arrays are init's, and uinit may be releasing them.
+    QX_LOCK_SCOPE(m_objMutex);
+    const u32 nCur = static_cast<u32>(m_nCurScheme.load());
+    if (m_ppUserKeyVal == nullptr || m_pstKeyValTmp == nullptr || nCur >= m_stSysConf.nSchemeSum) return true;
+    std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));
+    char* szTmp = &strName[0];
+    m_nStatus.fetch_or(STATUS_RESTORE);
+    bool bDone = false;
+    // A file that could not be read whole holds no saved scheme: applying what came of it would corrupt the
+    // values in force.
+    if (SNS_ASSERT_MSG(SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum),
+                       "szTmp(%s), m_nKeyValSum(%d)\n", szTmp, static_cast<int>(m_nKeyValSum))) {
+        bDone = setParameters(m_pstKeyValTmp, m_nKeyValSum, true) == SNS_SUCCESS;
+    }
+    m_nStatus.fetch_and(static_cast<uint8_t>(~STATUS_RESTORE));
+    return bDone;
+}
