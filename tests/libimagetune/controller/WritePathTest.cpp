@@ -1,6 +1,8 @@
 // The write path: which pairs reach the IA library, through which command, and where each is recorded.
 #include <string.h>
 
+#include <thread>
+
 #include "ControllerFixture.h"
 
 namespace {
@@ -490,6 +492,29 @@ TEST_F(WritePath, ShutDownControllerRefusesWrites) {
     EXPECT_EQ(c->setParameters("(2337,1)", true), -2337);
     cap.stop();
     EXPECT_TRUE(iasim::calls().empty());
+}
+
+// Application threads writing at once are serialised by the controller mutex; the display flag may flip on
+// any thread meanwhile.
+TEST_F(WritePath, ConcurrentWritersAreSerialised) {
+    auto c = make();
+    const int nRounds = 200;
+    std::thread a([&] {
+        for (int i = 1; i <= nRounds; ++i) c->setParameter(34, i, true);
+    });
+    std::thread b([&] {
+        for (int i = 1; i <= nRounds; ++i) c->setParameters("(2337," + std::to_string(i) + ")(2385,1)", true);
+    });
+    std::thread f([&] {
+        for (int i = 0; i < nRounds; ++i) setshowBeawayFalg(i % 2 == 0);
+    });
+    a.join();
+    b.join();
+    f.join();
+    EXPECT_EQ(sent(34).size(), static_cast<size_t>(nRounds));
+    EXPECT_EQ(sent(2337).size(), static_cast<size_t>(nRounds));
+    EXPECT_EQ(cached(*c, 0, 34), static_cast<u32>(nRounds));
+    EXPECT_EQ(cached(*c, 0, 2337), static_cast<u32>(nRounds));
 }
 
 }  // namespace
