@@ -249,6 +249,22 @@ INSTANTIATE_TEST_SUITE_P(
         FlagCase{"NarrowStreamOnOtherModel", "TestModel", {stream(1, 100)}, 0, 0, true, true}),
     [](const ::testing::TestParamInfo<FlagCase>& i) { return std::string(i.param.szName); });
 
+TEST_F(InitTest, LensDistortionControlsShowOnlyWhenSupportedAndOn) {
+    std::string strStyle = smallStyle();
+    strStyle.replace(strStyle.find("</tab>\n</Style>"), 0, "<p id=\"2048\" value=\"0\"/>");
+    seed(1, strStyle);
+    for (int nSwitch : {0, 1}) {
+        ScriptedVideoModule objVideo;
+        objVideo.objLimits.setLDCSupport(1);
+        objVideo.objLimits.setLDCSwitch(nSwitch);
+        ISensorController c;
+        c.setVideoStreamModule(&objVideo);
+        c.init(ModuleConfigure());
+        EXPECT_EQ(c.getUIStyleFile().find("id=\"2048\"") != std::string::npos, nSwitch == 1) << nSwitch;
+        c.uinit();
+    }
+}
+
 TEST_F(InitTest, FisheyeRotationFlagOnAFisheyeDevice) {
     for (int nRotate : {0, 90}) {
         seed(9);

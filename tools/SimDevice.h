@@ -1,0 +1,27 @@
+// The simulated camera of a session: its device root, seeded from the fixtures when it is missing.
+#ifndef IMAGETUNE_TOOLS_SIMDEVICE_H
+#define IMAGETUNE_TOOLS_SIMDEVICE_H
+
+#include <string>
+
+struct SimDeviceOptions {
+    std::string strRoot = "./device-root";
+    int nDeviceType = 1;
+    std::string strHardwareModel = "Hi3516AV200";
+    std::string strDetail;  // empty: the first module of the seeded module configuration
+    int nChannels = 1;
+};
+
+// The folder that holds the fixture documents (style, style diversity, module configuration), or "".
+std::string findFixturesDir(const char* p_szArgv0);
+
+// Creates the root when it is missing and fills it with a blank camera: machine information, the style
+// documents, the module configuration and empty flash folders. An existing root is used as it is.
+// Points IMAGETUNE_ROOT at its absolute path. False with p_strError set when that is impossible.
+bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p_strFixtures, bool& p_bSeeded,
+                       std::string& p_strAbsRoot, std::string& p_strError);
+
+// The module detail text to start with: the option, or the first module the root's configuration lists.
+std::string moduleDetail(const SimDeviceOptions& p_stOptions);
+
+#endif
