@@ -88,6 +88,17 @@ TEST_F(FactoryData, StyleWithMorePairsIsCutAtTheCapacityAndReported) {
     EXPECT_EQ(8000u, m_arrPairs[0].key);
 }
 
+TEST_F(FactoryData, HugeStyleFillsTheArrayAndNoMore) {
+    std::string strStyle = "<Style>";
+    for (int i = 0; i < 30000; ++i)
+        strStyle += "<tab key=\"t\"><p id=\"" + std::to_string(i) + "\" value=\"1\"/></tab>";
+    strStyle += "</Style>";
+    EXPECT_EQ(kCapacity, collect(strStyle));
+    EXPECT_NE(std::string::npos, m_strOut.find("p_pnKeyValNum(170)"));
+    for (u32 i = kCapacity; i < kCapacity + kGuard; ++i) EXPECT_EQ(kUntouched, m_arrPairs[i].key) << i;
+    EXPECT_EQ(kCapacity - 1 + 2, m_arrPairs[kCapacity - 1].key);  // 10 and 11 went before it
+}
+
 TEST_F(FactoryData, UnusableStyleYieldsNoFactoryValues) {
     const std::pair<const char*, bool> kCases[] = {
         {"", true}, {"not xml", true}, {"<Style><p id=\"34\" value=\"1\">", true}, {"<Style/>", false}};
