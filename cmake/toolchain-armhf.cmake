@@ -6,6 +6,10 @@ set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
+# 64-bit file offsets, so that file lengths and seeks past 2 GiB work on the 32-bit target as on the
+# workstation (no interface of the project or of TinyXML carries off_t).
+set(CMAKE_C_FLAGS_INIT "-D_FILE_OFFSET_BITS=64")
+set(CMAKE_CXX_FLAGS_INIT "-D_FILE_OFFSET_BITS=64")
 
 # The cross runtime lives under /usr/arm-linux-gnueabihf; the multiarch -dev packages put their libraries and
 # CMake packages under /usr/lib/arm-linux-gnueabihf and share the architecture-free headers in /usr/include.
