@@ -2,6 +2,7 @@
 // as pair text, the valid values of the range keys, and the application's pass-through check command.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <tinyxml.h>
 
 #include "DeviceRoot.h"
@@ -54,6 +55,20 @@ int bounded(int p_nCount, int p_nMax) {
     return p_nCount < 0 ? 0 : (p_nCount > p_nMax ? p_nMax : p_nCount);
 }
 
+// Room for whatever a get of any command writes: a key from the application may name a command whose get
+// answers a whole record, which must not land on the caller's int.
+union IaGetBuffer {
+    u32 nValue;
+    ia_dynamic_params_cmds_st stCmds;
+    ia_dynamic_params_attr_st stAttr;
+    dn_thr_st stDnThr;
+    dn_time_st stDnTime;
+    ia_ae_info_st stAeInfo;
+    ia_ir_led_info_st stIrLed;
+    ia_sensor_check_st stCheck;
+    char szVersion[IA_CAMERA_VERSION_LEN];
+};
+
 void printParseFailure(int p_nLine, const std::string& p_strIds) {
     printf("%s%d getParameters fail p_strIds = %s \n", SOURCE_NAME, p_nLine, p_strIds.c_str());
     fflush(stdout);
@@ -73,9 +88,14 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         p_nVal = -1;
         return true;
     }
-    return SNS_ASSERT_TEXT(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal),
-                           "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)", "get key(%d) val from 2a err",
-                           p_nKey);
+    // The caller's value in the first 32 bits: a get that writes nothing leaves it as it was.
+    IaGetBuffer uGet;
+    memset(&uGet, 0, sizeof(uGet));
+    uGet.nValue = static_cast<u32>(p_nVal);
+    const int nRet = doIaCmd(p_nKey, IA_CMD_OPT_GET, &uGet);
+    p_nVal = static_cast<int>(uGet.nValue);
+    return SNS_ASSERT_TEXT(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
+                           "get key(%d) val from 2a err", p_nKey);
 }
 
 bool ISensorController::parseSensorParameter(const std::string& p_strIds, std::vector<std::string>& p_vecIds) {
