@@ -60,8 +60,8 @@ int ISensorController::switch_to(int nScheme, bool bForce) {
 }
 
 int ISensorController::LPR_switch_to(int nScheme) {
-    if (!SNS_ASSERT_MSG(m_ppUserKeyVal != nullptr && m_pLprKeyVal != nullptr && nScheme >= 0 &&
-                            static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum,
+    if (!SNS_ASSERT_MSG(m_ppUserKeyVal != nullptr && m_pLprKeyVal != nullptr && m_nKeyValSum <= KEY_CMD_CAPACITY &&
+                            nScheme >= 0 && static_cast<u32>(nScheme) <= m_stSysConf.nSchemeSum,
                         "nScheme(%d)\n", nScheme))
         return -1;
     m_nStatus.fetch_or(STATUS_SWITCH);

@@ -42,6 +42,23 @@ TEST_F(SchemeTest, ForcedSwitchAppliesEveryKeyWithoutRewritingTheCache) {
     EXPECT_EQ(cached(*c, 3, KEY_BRIGHTNESS), 53u);
 }
 
+// A failing key ends the apply, but the switch counts as done.
+TEST_F(SchemeTest, IncrementalSwitchThatFailsIsReportedAndStillDone) {
+    auto c = makeSchemes();
+    iasim::failCommand(KEY_BRIGHTNESS, IA_CMD_OPT_SET, -1);
+    testsupport::StdoutCapture objOut;
+    objOut.start();
+    EXPECT_EQ(TA::switchTo(*c, 2, false), 0);
+    std::string strOut = objOut.stop();
+    EXPECT_NE(strOut.find("SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true)"),
+              std::string::npos)
+        << strOut;
+    EXPECT_NE(strOut.find("m_nCurScheme(2) m_nKeyValSum(" + std::to_string(TA::keyValSum(*c)) + ")"), std::string::npos)
+        << strOut;
+    EXPECT_EQ(TA::curScheme(*c), 2);
+    EXPECT_EQ(TA::status(*c) & SC::STATUS_SWITCH, 0);
+}
+
 TEST_F(SchemeTest, SwitchToAnIndexWithoutStorageChangesNothing) {
     auto c = makeSchemes();
     for (int nScheme : {-1, 5, 1000}) {
