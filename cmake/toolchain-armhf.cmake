@@ -20,9 +20,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# ctest runs every target executable through qemu-arm. -L gives the guest its loader and C runtime; the
-# guest's library path adds the multiarch folders (TinyXML and the like), whatever the host's loader cache
-# holds. The project's own shared libraries are found through the build tree's RPATH.
-set(_armhf_library_path /usr/arm-linux-gnueabihf/lib:/lib/arm-linux-gnueabihf:/usr/lib/arm-linux-gnueabihf)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/usr/arm-linux-gnueabihf;-E;LD_LIBRARY_PATH=${_armhf_library_path})
-unset(_armhf_library_path)
+# An install prefix the caller names (CMAKE_PREFIX_PATH, e.g. this project installed for armhf) is searched
+# as it is, not under the roots above.
+list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
+
+# ctest runs every target executable through qemu-arm; -L gives the guest its loader and C runtime. The
+# armhf loader of libc6:armhf searches the multiarch folders itself (TinyXML and the like), and the
+# project's own shared libraries are found through the build tree's RUNPATH.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/usr/arm-linux-gnueabihf)
