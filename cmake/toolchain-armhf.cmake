@@ -1,5 +1,5 @@
 # 32-bit ARM (armhf) with Debian's cross compiler; tests run under qemu-arm with the armhf libraries.
-# Needs g++-arm-linux-gnueabihf, qemu-user and, through multiarch, libtinyxml-dev:armhf,
+# Needs g++-arm-linux-gnueabihf, qemu-user and, through multiarch, libc6:armhf, libtinyxml-dev:armhf,
 # libgtest-dev:armhf and libgmock-dev:armhf (scripts/setup.sh --armhf).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
@@ -24,7 +24,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # as it is, not under the roots above.
 list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
 
-# ctest runs every target executable through qemu-arm; -L gives the guest its loader and C runtime. The
-# armhf loader of libc6:armhf searches the multiarch folders itself (TinyXML and the like), and the
-# project's own shared libraries are found through the build tree's RUNPATH.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/usr/arm-linux-gnueabihf)
+# ctest runs every target executable through qemu-arm. The guest's loader and C library must come from one
+# package: the loader under /usr/arm-linux-gnueabihf (the cross runtime) would pick up the newer
+# /lib/arm-linux-gnueabihf/libc.so.6 of libc6:armhf through its multiarch search, and threads crash on the
+# mismatch. So the guest runs on the multiarch runtime of libc6:armhf, whose loader also finds TinyXML and the
+# other armhf packages; the project's own shared libraries are found through the build tree's RUNPATH.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm;-L;/)
