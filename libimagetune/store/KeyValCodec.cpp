@@ -2,17 +2,49 @@
 // the text and by the caller's capacity, runs in linear time and never reads or writes outside either.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "SensorKeyVal.h"
 
+namespace {
+
+// The decimal text of the field read as a signed 32-bit number, as "%d" writes it, ending at p_pEnd.
+char* writeSigned(char* p_pEnd, u32 p_nField) {
+    const bool bNegative = (p_nField & 0x80000000u) != 0;
+    u32 nMagnitude = bNegative ? 0u - p_nField : p_nField;  // 2^31 for the most negative value
+    do {
+        *--p_pEnd = static_cast<char>('0' + nMagnitude % 10);
+        nMagnitude /= 10;
+    } while (nMagnitude != 0);
+    if (bNegative) *--p_pEnd = '-';
+    return p_pEnd;
+}
+
+}  // namespace
+
+// By hand rather than by snprintf: a whole scheme's text is formatted per read of all parameters.
 void keyval_st2str(std::string& p_strKeyVal, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     if (p_pKeyVal == nullptr) return;
-    char szPair[32];  // "(-2147483648,-2147483648)" is 25 characters
+    char szChunk[1024];
+    const size_t nPairMax = 25;  // "(-2147483648,-2147483648)"
+    size_t nUsed = 0;
     for (u32 i = 0; i < p_nKeyValNum; ++i) {
-        int nLen = std::snprintf(szPair, sizeof(szPair), "(%d,%d)", static_cast<int>(p_pKeyVal[i].key),
-                                 static_cast<int>(p_pKeyVal[i].value));
-        p_strKeyVal.append(szPair, static_cast<size_t>(nLen));
+        if (nUsed + nPairMax > sizeof(szChunk)) {
+            p_strKeyVal.append(szChunk, nUsed);
+            nUsed = 0;
+        }
+        char szPair[nPairMax];
+        char* pEnd = szPair + sizeof(szPair);
+        char* p = pEnd;
+        *--p = ')';
+        p = writeSigned(p, p_pKeyVal[i].value);
+        *--p = ',';
+        p = writeSigned(p, p_pKeyVal[i].key);
+        *--p = '(';
+        std::memcpy(szChunk + nUsed, p, static_cast<size_t>(pEnd - p));
+        nUsed += static_cast<size_t>(pEnd - p);
     }
+    p_strKeyVal.append(szChunk, nUsed);
 }
 
 namespace {
