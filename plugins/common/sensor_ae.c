@@ -105,9 +105,9 @@ int sensor_set_mode(int param0, int param1, unsigned fps, int mode) {
     return 0;
 }
 
-/* Limits below unity (all zero until pfn_init_ae) count as unity, so no split divides by zero. */
+/* A zero limit (the whole block is zero until pfn_init_ae) counts as unity, so no split divides by zero. */
 static uint32_t clamp_gain(uint64_t gain, uint32_t limit) {
-    if (limit < SENSOR_UNITY_GAIN) limit = SENSOR_UNITY_GAIN;
+    if (limit == 0) limit = SENSOR_UNITY_GAIN;
     if (gain < SENSOR_UNITY_GAIN) gain = SENSOR_UNITY_GAIN;
     if (gain > limit) gain = limit;
     return (uint32_t)gain;

@@ -1,5 +1,6 @@
 /* What a plug-in takes from the ISP host process that loads it. The host owns the parameter blocks; a
- * plug-in writes only the mode word of each. */
+ * plug-in writes only the mode word of each, so only that word's place is part of the contract (the words
+ * around it give the stand-in host blocks of a plausible size). */
 #ifndef IMAGETUNE_PLUGINS_SENSOR_ISP_HOST_H
 #define IMAGETUNE_PLUGINS_SENSOR_ISP_HOST_H
 
