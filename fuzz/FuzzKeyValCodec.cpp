@@ -1,6 +1,7 @@
 // The pair text "(34,50)(2337,-1)" as it arrives from the web UI. The parser must agree with a plain reading
 // of the format by the C library's sscanf, stay inside the caller's capacity, and round-trip: parse, format,
-// parse gives the same records. The input read as raw records must also survive format and parse.
+// parse gives the same records. The input read as raw records must format as printf's "(%d,%d)" does and
+// survive format and parse.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     std::vector<KeyVal> vecRaw(p_nSize / sizeof(KeyVal));
     if (!vecRaw.empty()) std::memcpy(vecRaw.data(), p_pData, vecRaw.size() * sizeof(KeyVal));
     const std::string strRaw = format(vecRaw);
+    std::string strPrinted;
+    for (const KeyVal& kv : vecRaw) {
+        char szPair[32];
+        std::snprintf(szPair, sizeof(szPair), "(%d,%d)", static_cast<int>(kv.key), static_cast<int>(kv.value));
+        strPrinted += szPair;
+    }
+    FUZZ_CHECK(strRaw == strPrinted, "formatted " + strRaw.substr(0, 200) + "\nprintf " + strPrinted.substr(0, 200));
     FUZZ_CHECK(same(parse(strRaw, static_cast<u32>(vecRaw.size())), vecRaw), strRaw.substr(0, 400));
 
     // Formatting appends: what the string held stays in front.

@@ -16,8 +16,15 @@ seconds=${2:-30}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/imagetune-fuzz-smoke-XXXXXX")
 
-# Inputs longer than this only slow the search; the seeds stay below it except the full box style.
-max_len=40000
+# The longest input each target is given: longer ones only slow the search. The style merge takes the
+# whole box style with its diversity document.
+max_len_of() {
+  case "$1" in
+    fuzz_merge_style) echo 40000 ;;
+    fuzz_dna_style) echo 16384 ;;
+    *) echo 4096 ;;
+  esac
+}
 failed=()
 for seeds in "$here"/corpus/*/; do
   target=$(basename "$seeds")
@@ -30,6 +37,7 @@ for seeds in "$here"/corpus/*/; do
   corpus="$work/$target/corpus"
   mkdir -p "$corpus" "$work/$target/artifacts"
   cp -R "$seeds". "$corpus/"
+  max_len=$(max_len_of "$target")
   echo "=== fuzz $target for ${seconds}s"
   # -error_exitcode and the sanitizers' own exit codes are non-zero on any finding; leaks are checked.
   if (cd "$work/$target" &&
