@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "DeviceRoot.h"
+#include "SimControl.h"
 #include "SimFaultHooks.h"
 
 namespace {
@@ -57,6 +58,10 @@ int QxFile::open(const char* p_szPath, unsigned char p_nMode) {
         errno = EINVAL;
         return 0;
     }
+    if (writes(p_nMode) && qxsim::hooks::writeStep(qxsim::STEP_OPEN, p_szPath) != qxsim::hooks::STEP_GOES_ON) {
+        errno = EIO;
+        return 0;
+    }
     if (writes(p_nMode) && qxsim::hooks::openForWriteFails(p_szPath)) {
         errno = EROFS;
         return 0;
@@ -80,11 +85,15 @@ int QxFile::open(const char* p_szPath, unsigned char p_nMode) {
     }
     m_pFile = pFile;
     m_nMode = p_nMode;
+    if (writes(p_nMode)) qxsim::hooks::rememberOpen(pFile, p_szPath);
     return 1;
 }
 
 void QxFile::close() {
-    if (m_pFile != nullptr) std::fclose(m_pFile);
+    if (m_pFile != nullptr) {
+        if (writes(m_nMode)) qxsim::hooks::forgetOpen(m_pFile);
+        std::fclose(m_pFile);
+    }
     m_pFile = nullptr;
     m_nMode = 0;
 }
@@ -104,7 +113,12 @@ unsigned QxFile::write(char* p_pBuf, unsigned p_nLen) {
 
 unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
     if (m_pFile == nullptr || p_pBuf == nullptr || !writes(m_nMode) || p_nLen == 0) return 0;
-    unsigned nAllowed = qxsim::hooks::takeWriteBudget(p_nLen);
+    const qxsim::hooks::StepOutcome eStep = qxsim::hooks::writeStep(qxsim::STEP_WRITE, m_pFile);
+    if (eStep == qxsim::hooks::STEP_CUT || eStep == qxsim::hooks::STEP_FAILS) {
+        errno = EIO;
+        return 0;
+    }
+    unsigned nAllowed = qxsim::hooks::takeWriteBudget(eStep == qxsim::hooks::STEP_HALF_WRITE ? p_nLen / 2 : p_nLen);
     unsigned nWritten = nAllowed == 0 ? 0 : static_cast<unsigned>(std::fwrite(p_pBuf, 1, nAllowed, m_pFile));
     qxsim::hooks::countWritten(nWritten);
     if (nWritten < p_nLen && nAllowed < p_nLen) errno = EIO;
@@ -113,8 +127,18 @@ unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
 
 bool QxFile::flush(bool p_bSync) {
     if (m_pFile == nullptr) return false;
+    const qxsim::hooks::StepOutcome eStep =
+        p_bSync ? qxsim::hooks::writeStep(qxsim::STEP_FILE_SYNC, m_pFile) : qxsim::hooks::STEP_GOES_ON;
+    if (eStep == qxsim::hooks::STEP_CUT) {
+        errno = EIO;
+        return false;
+    }
     bool bOk = std::fflush(m_pFile) == 0;
     if (!p_bSync) return bOk;
+    if (eStep == qxsim::hooks::STEP_FAILS) {
+        errno = EIO;
+        return false;
+    }
     if (qxsim::hooks::fileSyncFails()) {
         errno = EIO;
         return false;
@@ -174,6 +198,10 @@ int QxFile::renamePath(const char* p_szFrom, const char* p_szTo) {
         errno = EINVAL;
         return -1;
     }
+    if (qxsim::hooks::writeStep(qxsim::STEP_RENAME, p_szTo) != qxsim::hooks::STEP_GOES_ON) {
+        errno = EIO;
+        return -1;
+    }
     if (qxsim::hooks::renameFails()) {
         errno = EIO;
         return -1;
@@ -186,6 +214,10 @@ int QxFile::removePath(const char* p_szPath) {
         errno = EINVAL;
         return -1;
     }
+    if (qxsim::hooks::writeStep(qxsim::STEP_REMOVE, p_szPath) != qxsim::hooks::STEP_GOES_ON) {
+        errno = EIO;
+        return -1;
+    }
     qxsim::hooks::countRemove();
     return std::remove(qx_device_path(p_szPath).c_str()) == 0 ? 0 : -1;
 }
@@ -193,6 +225,10 @@ int QxFile::removePath(const char* p_szPath) {
 int QxFile::syncDir(const char* p_szDir) {
     if (p_szDir == nullptr) {
         errno = EINVAL;
+        return -1;
+    }
+    if (qxsim::hooks::writeStep(qxsim::STEP_DIR_SYNC, p_szDir) != qxsim::hooks::STEP_GOES_ON) {
+        errno = EIO;
         return -1;
     }
     if (qxsim::hooks::dirSyncFails()) {

@@ -4,6 +4,7 @@
 #define IMAGETUNE_SIM_SIMCONTROL_H
 
 #include <string>
+#include <vector>
 
 namespace qxsim {
 
@@ -39,7 +40,7 @@ void failNextSync();
 // Until cleared, every QxFile::open that writes (modeWrite or modeAppend) a device path containing the text
 // fails with errno EROFS; "" clears it. Reading stays possible, like a flash partition turned read-only.
 void failOpenForWrite(const std::string& devicePathSubstring);
-// Clears every fault above and the counts below.
+// Clears every fault above and below, the counts and the write-step log.
 void resetFaults();
 
 // What the file layer was asked to do since the last resetFaults(), failed calls included: for tests that
@@ -52,6 +53,27 @@ struct FileOpCounts {
     int nRemoves;             // QxFile::removePath
 };
 FileOpCounts fileOpCounts();
+
+// ---- Write steps: power cuts at a chosen point -----------------------------------------------------------
+// Every QxFile call that changes the file system is one write step, numbered from 1 since the last
+// resetFaults(): an open for writing, a write, a flush(true), a syncDir, a renamePath, a removePath. A test
+// counts the steps of an operation once, then cuts the power at each of them in turn.
+
+enum WriteStepKind { STEP_OPEN, STEP_WRITE, STEP_FILE_SYNC, STEP_DIR_SYNC, STEP_RENAME, STEP_REMOVE };
+struct WriteStep {
+    long long nNumber;
+    WriteStepKind eKind;
+    std::string strPath;  // the device path (for a write or a file sync: the path the file was opened with)
+};
+// The steps since the last resetFaults(), oldest first.
+std::vector<WriteStep> writeSteps();
+// A power cut just before step n: step n and every later step fail and change nothing (an open or a sync,
+// rename or remove fails with EIO, a write writes nothing) until resetFaults(). Reading stays possible, as
+// the flash is read after the restart. 0 disables it.
+void cutPowerAtStep(long long nStep);
+// Step n alone fails, and the operation goes on: a write puts down only the first half of its bytes (a short
+// write), any other step fails with EIO and changes nothing. 0 disables it.
+void failWriteStep(long long nStep);
 
 // ---- Build facts -------------------------------------------------------------------------------------------
 

@@ -17,6 +17,19 @@ bool fileSyncFails();
 bool dirSyncFails();
 bool openForWriteFails(const std::string& p_strDevicePath);
 
+// Numbers and logs one write step (SimControl.h) and says what becomes of it. Files are known by the FILE*
+// they were opened as; rememberOpen/forgetOpen keep the path of each open file for the log.
+enum StepOutcome {
+    STEP_GOES_ON,
+    STEP_CUT,         // the power is gone: change nothing at all
+    STEP_FAILS,       // this step alone fails
+    STEP_HALF_WRITE,  // this write alone puts down half its bytes
+};
+StepOutcome writeStep(int p_nKind, const std::string& p_strPath);
+StepOutcome writeStep(int p_nKind, const void* p_pFile);
+void rememberOpen(const void* p_pFile, const std::string& p_strPath);
+void forgetOpen(const void* p_pFile);
+
 }  // namespace hooks
 }  // namespace qxsim
 

@@ -1,4 +1,5 @@
 // File-system fault injection and the file-operation counts.
+#include <map>
 #include <mutex>
 
 #include "SimControl.h"
@@ -14,6 +15,10 @@ struct FaultState {
     bool bFailSync = false;
     std::string strReadOnly;  // "" : none
     FileOpCounts counts = {0, 0, 0, 0, 0};
+    std::vector<WriteStep> vecSteps;
+    long long nCutAt = 0;     // 0: no power cut
+    long long nFailStep = 0;  // 0: no single failed step
+    std::map<const void*, std::string> mapOpenPaths;
 };
 
 FaultState& state() {
@@ -50,6 +55,24 @@ void resetFaults() {
     state().bFailSync = false;
     state().strReadOnly.clear();
     state().counts = FileOpCounts{0, 0, 0, 0, 0};
+    state().vecSteps.clear();
+    state().nCutAt = 0;
+    state().nFailStep = 0;
+}
+
+std::vector<WriteStep> writeSteps() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().vecSteps;
+}
+
+void cutPowerAtStep(long long nStep) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().nCutAt = nStep > 0 ? nStep : 0;
+}
+
+void failWriteStep(long long nStep) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().nFailStep = nStep > 0 ? nStep : 0;
 }
 
 FileOpCounts fileOpCounts() {
@@ -108,6 +131,36 @@ bool dirSyncFails() {
 bool openForWriteFails(const std::string& p_strDevicePath) {
     std::lock_guard<std::mutex> lock(state().mutex);
     return !state().strReadOnly.empty() && p_strDevicePath.find(state().strReadOnly) != std::string::npos;
+}
+
+StepOutcome writeStep(int p_nKind, const std::string& p_strPath) {
+    FaultState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    const long long nNumber = static_cast<long long>(s.vecSteps.size()) + 1;
+    s.vecSteps.push_back(WriteStep{nNumber, static_cast<WriteStepKind>(p_nKind), p_strPath});
+    if (s.nCutAt > 0 && nNumber >= s.nCutAt) return STEP_CUT;
+    if (s.nFailStep == nNumber) return p_nKind == STEP_WRITE ? STEP_HALF_WRITE : STEP_FAILS;
+    return STEP_GOES_ON;
+}
+
+StepOutcome writeStep(int p_nKind, const void* p_pFile) {
+    std::string strPath;
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        auto it = state().mapOpenPaths.find(p_pFile);
+        if (it != state().mapOpenPaths.end()) strPath = it->second;
+    }
+    return writeStep(p_nKind, strPath);
+}
+
+void rememberOpen(const void* p_pFile, const std::string& p_strPath) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().mapOpenPaths[p_pFile] = p_strPath;
+}
+
+void forgetOpen(const void* p_pFile) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().mapOpenPaths.erase(p_pFile);
 }
 
 }  // namespace hooks
