@@ -113,7 +113,7 @@ unsigned QxFile::write(char* p_pBuf, unsigned p_nLen) {
 
 unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
     if (m_pFile == nullptr || p_pBuf == nullptr || !writes(m_nMode) || p_nLen == 0) return 0;
-    const qxsim::hooks::StepOutcome eStep = qxsim::hooks::writeStep(qxsim::STEP_WRITE, m_pFile);
+    const qxsim::hooks::StepOutcome eStep = qxsim::hooks::writeStepOfFile(qxsim::STEP_WRITE, m_pFile);
     if (eStep == qxsim::hooks::STEP_CUT || eStep == qxsim::hooks::STEP_FAILS) {
         errno = EIO;
         return 0;
@@ -128,7 +128,7 @@ unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
 bool QxFile::flush(bool p_bSync) {
     if (m_pFile == nullptr) return false;
     const qxsim::hooks::StepOutcome eStep =
-        p_bSync ? qxsim::hooks::writeStep(qxsim::STEP_FILE_SYNC, m_pFile) : qxsim::hooks::STEP_GOES_ON;
+        p_bSync ? qxsim::hooks::writeStepOfFile(qxsim::STEP_FILE_SYNC, m_pFile) : qxsim::hooks::STEP_GOES_ON;
     if (eStep == qxsim::hooks::STEP_CUT) {
         errno = EIO;
         return false;

@@ -26,7 +26,7 @@ enum StepOutcome {
     STEP_HALF_WRITE,  // this write alone puts down half its bytes
 };
 StepOutcome writeStep(int p_nKind, const std::string& p_strPath);
-StepOutcome writeStep(int p_nKind, const void* p_pFile);
+StepOutcome writeStepOfFile(int p_nKind, const void* p_pFile);
 void rememberOpen(const void* p_pFile, const std::string& p_strPath);
 void forgetOpen(const void* p_pFile);
 

@@ -143,7 +143,7 @@ StepOutcome writeStep(int p_nKind, const std::string& p_strPath) {
     return STEP_GOES_ON;
 }
 
-StepOutcome writeStep(int p_nKind, const void* p_pFile) {
+StepOutcome writeStepOfFile(int p_nKind, const void* p_pFile) {
     std::string strPath;
     {
         std::lock_guard<std::mutex> lock(state().mutex);
