@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -138,7 +138,8 @@ ForcedSwitchWork recordForcedSwitch(ISensorController& c) {
     const KeyVal* pScheme = ISensorControllerTestAccess::scheme(c, 0);
     for (u32 i = 0; i < ISensorControllerTestAccess::keyValSum(c); ++i) {
         keycmd stRow = keycmd();
-        if (ISensorControllerTestAccess::findFromKeyCmdMap(c, pScheme[i].key, stRow) >= 0 && stRow.pfnHandler != nullptr)
+        if (ISensorControllerTestAccess::findFromKeyCmdMap(c, pScheme[i].key, stRow) >= 0 &&
+            stRow.pfnHandler != nullptr)
             ++stWork.nStatements;
     }
     iasim::clearCalls();
@@ -169,8 +170,7 @@ void writeFileDurably(const std::string& p_strHostPath, const std::string& p_str
     const std::string strTmp = p_strHostPath + ".tmp";
     int fd = ::open(strTmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw std::runtime_error("cannot open " + strTmp);
-    if (::write(fd, p_strData.data(), p_strData.size()) != static_cast<ssize_t>(p_strData.size()) ||
-        ::fsync(fd) != 0) {
+    if (::write(fd, p_strData.data(), p_strData.size()) != static_cast<ssize_t>(p_strData.size()) || ::fsync(fd) != 0) {
         ::close(fd);
         throw std::runtime_error("cannot write " + strTmp);
     }

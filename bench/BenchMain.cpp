@@ -42,8 +42,8 @@ public:
             const double dRatio = entry.second / itFloor->second;
             const double dGoal = benchgoals::goalFor(strName);
             char szLine[256];
-            std::snprintf(szLine, sizeof(szLine), "  %-44s %7.2f   goal <= %.2f   %s\n", strName.c_str(), dRatio,
-                          dGoal, dRatio <= dGoal ? "met" : "NOT MET");
+            std::snprintf(szLine, sizeof(szLine), "  %-44s %7.2f   goal <= %.2f   %s\n", strName.c_str(), dRatio, dGoal,
+                          dRatio <= dGoal ? "met" : "NOT MET");
             out << szLine;
         }
         for (const auto& entry : m_mapHeap) {

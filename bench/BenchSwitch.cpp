@@ -89,12 +89,13 @@ void switchPassFloor(benchmark::State& state) {
 }
 
 void registerIncremental() {
-    benchmark::RegisterBenchmark("switch.incremental.k0", [](benchmark::State& st) { switchIncremental(st, 0); })
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("switch.incremental.k0", [](benchmark::State& st) {
+        switchIncremental(st, 0);
+    })->Unit(benchmark::kMicrosecond);
     for (int k : kChangedKeys) {
-        benchmark::RegisterBenchmark(("switch.incremental.k" + std::to_string(k)).c_str(),
-                                     [k](benchmark::State& st) { switchIncremental(st, k); })
-            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("switch.incremental.k" + std::to_string(k)).c_str(), [k](benchmark::State& st) {
+            switchIncremental(st, k);
+        })->Unit(benchmark::kMicrosecond);
     }
 }
 const int g_nRegistered = (registerIncremental(), 0);

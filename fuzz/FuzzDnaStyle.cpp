@@ -118,8 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     setshowFisheyeRotateFlag(stFlags.bFisheye);
 
     std::string strDna;
-    FUZZ_CHECK(getDnaStyle(1, strStyleText.c_str(), strDna, stFlags.bWdr, stFlags.bLdc) == SNS_SUCCESS,
-               "getDnaStyle");
+    FUZZ_CHECK(getDnaStyle(1, strStyleText.c_str(), strDna, stFlags.bWdr, stFlags.bLdc) == SNS_SUCCESS, "getDnaStyle");
 
     std::vector<char> vecStyle(strStyleText.begin(), strStyleText.end());
     vecStyle.push_back('\0');
@@ -134,8 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
     FUZZ_CHECK(bParsed || strDna.empty() || vecFull.empty(), "dynamic style does not parse:\n" + strDna.substr(0, 300));
     std::vector<KeyVal> vecFromText(ISensorController::KEY_CMD_CAPACITY);
     u32 nFromText = 0;
-    if (bParsed)
-        style2KeyVal(doc.RootElement(), vecFromText.data(), &nFromText, ISensorController::KEY_CMD_CAPACITY);
+    if (bParsed) style2KeyVal(doc.RootElement(), vecFromText.data(), &nFromText, ISensorController::KEY_CMD_CAPACITY);
     vecFromText.resize(nFromText);
     FUZZ_CHECK(vecFromText.size() == vecFull.size() && samePairs(vecFromText, vecFull, vecFull.size()),
                "factory data differ from the style's pairs");

@@ -17,8 +17,8 @@
 
 namespace {
 
-const std::vector<KeyVal> kScheme = {{8000, 0}, {8001, 0}, {8002, 0}, {8003, 24}, {8004, 0},
-                                     {34, 50},  {2337, 60}, {161, 2}, {49, 25},   {34, 99}};
+const std::vector<KeyVal> kScheme = {{8000, 0}, {8001, 0},  {8002, 0}, {8003, 24}, {8004, 0},
+                                     {34, 50},  {2337, 60}, {161, 2},  {49, 25},   {34, 99}};
 const int kUncachedIrKeys[] = {160, 161, 163, 165, 167};
 
 ISensorController* g_pInstalled = nullptr;

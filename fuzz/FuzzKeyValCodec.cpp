@@ -74,8 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
 
     const std::vector<KeyVal> vecParsed = parse(strText, nOpens);
     const std::vector<KeyVal> vecReference = referenceParse(strText, nOpens);
-    FUZZ_CHECK(same(vecParsed, vecReference),
-               "parsed " + describe(vecParsed) + "\nsscanf " + describe(vecReference));
+    FUZZ_CHECK(same(vecParsed, vecReference), "parsed " + describe(vecParsed) + "\nsscanf " + describe(vecReference));
 
     // A smaller capacity gives the first records of the full parse.
     const u32 nHalf = nOpens / 2;

@@ -53,9 +53,9 @@ void checkWholeFileRead(const std::string& p_strFile) {
     std::vector<char> vecBuf(p_strFile.size() + 1, '\x5A');
     FUZZ_CHECK(loadFromFile(kSchemeFile, vecBuf.data(), nLen + 1) == -1, "read past the end succeeded");
     FUZZ_CHECK(loadFromFile(kSchemeFile, vecBuf.data(), nLen) == static_cast<int>(nLen), "whole file");
-    FUZZ_CHECK(std::memcmp(vecBuf.data(), p_strFile.data(), p_strFile.size()) == 0 &&
-                   vecBuf[p_strFile.size()] == '\x5A',
-               "loaded bytes differ");
+    FUZZ_CHECK(
+        std::memcmp(vecBuf.data(), p_strFile.data(), p_strFile.size()) == 0 && vecBuf[p_strFile.size()] == '\x5A',
+        "loaded bytes differ");
 }
 
 }  // namespace

@@ -26,9 +26,9 @@ void removeFile(const std::string& p_strDevicePath);
 
 }  // namespace fuzzsupport
 
-#define FUZZ_CHECK(cond, detail)                                    \
-    do {                                                            \
-        if (!(cond)) ::fuzzsupport::fail(#cond, (detail));          \
+#define FUZZ_CHECK(cond, detail)                           \
+    do {                                                   \
+        if (!(cond)) ::fuzzsupport::fail(#cond, (detail)); \
     } while (0)
 
 #endif

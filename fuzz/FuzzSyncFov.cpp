@@ -89,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
 
     const int nZoom = (p_pData[0] & 0x20) ? -1 : referenceZoom(strFile, nChannel);
     const u32 nWanted = nZoom > 0 && bLens ? static_cast<u32>(nZoom) : kUntouched;
-    FUZZ_CHECK(iasim::value(nIaChannel, kZoomCmd) == nWanted,
-               "channel " + std::to_string(nChannel) + " zoom " + std::to_string(iasim::value(nIaChannel, kZoomCmd)) +
-                   " wanted " + std::to_string(nWanted));
+    FUZZ_CHECK(iasim::value(nIaChannel, kZoomCmd) == nWanted, "channel " + std::to_string(nChannel) + " zoom " +
+                                                                  std::to_string(iasim::value(nIaChannel, kZoomCmd)) +
+                                                                  " wanted " + std::to_string(nWanted));
     return 0;
 }
