@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,5 +119,15 @@ void setDebugSign(const TempDeviceRoot& p_objRoot, const std::string& p_strLevel
     }
     p_objRoot.write("/tmp/Debug.sign", p_strLevelLine + "\n" + p_strAssertLine + "\n");
 }
+
+bool canReexecTestBinary() {
+#ifdef IMAGETUNE_TESTS_EMULATED
+    return false;
+#else
+    return true;
+#endif
+}
+
+void useReexecDeathTestStyle() { GTEST_FLAG_SET(death_test_style, canReexecTestBinary() ? "threadsafe" : "fast"); }
 
 }  // namespace testsupport

@@ -52,6 +52,12 @@ private:
 void setDebugSign(const TempDeviceRoot& p_objRoot, const std::string& p_strLevelLine,
                   const std::string& p_strAssertLine = "0");
 
+// Death tests normally re-run the test binary ("threadsafe" style). Under a user-mode emulator the binary
+// cannot be started again by exec, so there they fork in place ("fast").
+void useReexecDeathTestStyle();
+// False under a user-mode emulator: a test that needs a fresh process per case must skip there.
+bool canReexecTestBinary();
+
 }  // namespace testsupport
 
 #endif

@@ -154,7 +154,7 @@ TEST_F(ReportForms, LongMessagesAreCutAndAMissingLogFolderIsIgnored) {
 }
 
 TEST(ReportFormsDeath, AssertionSwitchEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    testsupport::useReexecDeathTestStyle();
     testsupport::TempDeviceRoot objRoot;
     // At level 1 the report prints first; at a negative level nothing prints, yet the process still ends.
     for (const char* szLevel : {"1", "-1"}) {

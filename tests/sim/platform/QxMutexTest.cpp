@@ -7,6 +7,7 @@
 
 #include "QxMutex.h"
 #include "SimControl.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ class QxMutexDeath : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!qxsim::mutexErrorCheck()) GTEST_SKIP() << "release build: plain mutex";
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        testsupport::useReexecDeathTestStyle();
     }
 };
 
