@@ -13,6 +13,7 @@
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
+#include "LifecycleLock.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
 
@@ -67,6 +68,8 @@ bool detailHasLens(const char* p_szDetail) {
 }  // namespace
 
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
+    // Other threads' calls see the channel before init or after it, never half built.
+    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
     // A second init without uinit: release the running state first, so that nothing leaks and the
     // background thread is started once.
     if (m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr || m_pSensorThread->isRunning() ||
@@ -176,9 +179,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 
     if (!m_bDNSchemeMode.load() && !m_bTimeSchemeMode.load()) switch_to(0, false);
 
-    // One pass of the thread body before the thread exists. Inside resetParameters the caller holds the
-    // controller mutex already; called directly, init holds nothing and the pass may wait for it.
-    sensorPass((m_nStatus.load() & STATUS_RESET) != 0 ? PASS_LOCK_HELD : PASS_WAIT_LOCK);
+    // One pass of the thread body before the thread exists, under the mutex init holds.
+    sensorPass(PASS_LOCK_HELD);
     SNS_ASSERT_MSG(m_pSensorThread->start(), "\n");
 
     m_bShowWDRFalg.store(true);
@@ -216,6 +218,9 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 }
 
 void ISensorController::uinit() {
+    // Nothing is released under a call that uses it. The thread's passes only try the mutex, so stopping
+    // the thread while holding it cannot deadlock.
+    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
     if ((m_nStatus.load() & STATUS_RUNNING) == 0) return;
     m_bShutterPass.store(true);
     m_nStatus.fetch_or(STATUS_UINIT);

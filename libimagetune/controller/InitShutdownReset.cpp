@@ -4,9 +4,9 @@
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
+#include "LifecycleLock.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
-#include "QxMutexManager.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ const int DEBUG_LEVEL_REREAD_MODULE = 5;
 }  // namespace
 
 bool ISensorController::resetParameters() {
-    QX_LOCK_SCOPE(m_objMutex);
+    // Held across the uinit and init inside, which see that and do not lock again.
+    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
     // Nothing to reset before init or after uinit: there are no schemes and no module to start again with.
     if (!SNS_ASSERT(nullptr != m_ppUserKeyVal)) return true;
     m_nStatus.fetch_or(STATUS_RESET);

@@ -1,0 +1,21 @@
+#include "LifecycleLock.h"
+
+namespace {
+
+// The controller whose mutex the calling thread holds through a LifecycleLock, if any.
+thread_local const ISensorController* t_pHeldOwner = nullptr;
+
+}  // namespace
+
+LifecycleLock::LifecycleLock(const ISensorController* p_pOwner, QxMutex& p_objMutex, const char* p_szFile, int p_nLine)
+    : m_pTaken(nullptr), m_pPreviousOwner(t_pHeldOwner) {
+    if (t_pHeldOwner == p_pOwner) return;
+    p_objMutex.Lock(p_szFile, p_nLine);
+    m_pTaken = &p_objMutex;
+    t_pHeldOwner = p_pOwner;
+}
+
+LifecycleLock::~LifecycleLock() {
+    t_pHeldOwner = m_pPreviousOwner;
+    if (m_pTaken != nullptr) m_pTaken->Unlock(__FILE__, __LINE__);
+}

@@ -1,0 +1,23 @@
+// The controller mutex around init, uinit and the factory reset, which run one inside the other: the reset
+// runs uinit and init, and init may run uinit. The outermost takes the mutex; the inner ones see that this
+// thread holds it already and leave it be.
+#ifndef IMAGETUNE_CONTROLLER_LIFECYCLELOCK_H
+#define IMAGETUNE_CONTROLLER_LIFECYCLELOCK_H
+
+#include "QxMutex.h"
+
+class ISensorController;
+
+class LifecycleLock {
+public:
+    LifecycleLock(const ISensorController* p_pOwner, QxMutex& p_objMutex, const char* p_szFile, int p_nLine);
+    ~LifecycleLock();
+    LifecycleLock(const LifecycleLock&) = delete;
+    LifecycleLock& operator=(const LifecycleLock&) = delete;
+
+private:
+    QxMutex* m_pTaken;  // null when an outer scope on this thread holds the mutex
+    const ISensorController* m_pPreviousOwner;
+};
+
+#endif
