@@ -2,8 +2,9 @@
 
 namespace {
 
-// The controller whose mutex the calling thread holds through a LifecycleLock, if any.
-thread_local const ISensorController* t_pHeldOwner = nullptr;
+// The controller whose mutex the calling thread holds through a LifecycleLock, if any. Initial-exec TLS
+// keeps the library from needing the dynamic loader's __tls_get_addr (and so ld.so itself).
+__attribute__((tls_model("initial-exec"))) thread_local const ISensorController* t_pHeldOwner = nullptr;
 
 }  // namespace
 
