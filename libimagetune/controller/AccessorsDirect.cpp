@@ -174,11 +174,14 @@ bool ISensorController::getShowBeawayFalg(bool& p_bShow) {
 }
 
 int ISensorController::getSensorZoomFocusParam(SensorZoomFocusParam& p_objParam) {
+    std::lock_guard<std::mutex> objGuard(m_objZoomFocusMutex);
     p_objParam = m_objZoomFocusParam;
     return 0;
 }
 
 int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_objParam) {
+    std::lock_guard<std::mutex> objGuard(m_objZoomFocusMutex);
     m_objZoomFocusParam = p_objParam;
+    m_bLockZoomFocus.store(p_objParam.getLockZoomFocusEnable());
     return 0;
 }

@@ -58,7 +58,9 @@ ISensorController::ISensorController()
       m_bShutterPass(false),
       m_bThermal(false),
       m_bShowLDCFlag(true),
-      m_objZoomFocusParam() {
+      m_objZoomFocusParam(),
+      m_objZoomFocusMutex(),
+      m_bLockZoomFocus(false) {
     typedef bind_funcobj0<int, ISensorController> Body;
     m_pSensorThread =
         new GThread(function<int>(new function_obj<int, Body>(Body(&ISensorController::sensorThread, this))),

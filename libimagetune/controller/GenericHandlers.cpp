@@ -14,7 +14,7 @@ const int SYNC_FOV_CHANNEL = 1;  // the visible channel serves every field-of-vi
 }  // namespace
 
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal) {
-    if (m_objZoomFocusParam.getLockZoomFocusEnable() && p_nKey >= LENS_CMD_FIRST && p_nKey <= LENS_CMD_LAST) {
+    if (m_bLockZoomFocus.load() && p_nKey >= LENS_CMD_FIRST && p_nKey <= LENS_CMD_LAST) {
         return 0;
     }
     return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), static_cast<int>(p_nDir), p_pVal);

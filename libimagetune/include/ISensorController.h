@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,14 +35,6 @@ struct keycmd {
     char szFuncName[64];
 };
 
-// Process-wide display flags shared by every channel (the last write wins).
-// Written by init, the show-flag setters and the style request of any channel; read by the style builder and
-// doBeaway on any thread.
-extern std::atomic<bool> g_bShoWBeawayFalg;
-extern std::atomic<bool> g_bShoWFisheyeRotateFlag;
-void setshowBeawayFalg(bool p_bShow);
-bool getshowBeawayFalg();
-void setshowFisheyeRotateFlag(bool p_bShow);
 
 class ISensorController {
 public:
@@ -322,7 +315,11 @@ private:
     std::atomic<bool> m_bShutterPass;
     bool m_bThermal;
     bool m_bShowLDCFlag;
+    // Copied in and out by the application under m_objZoomFocusMutex; its lock flag is mirrored in
+    // m_bLockZoomFocus, which doIaCmd reads on any thread (the sensor thread too) without a lock.
     SensorZoomFocusParam m_objZoomFocusParam;
+    std::mutex m_objZoomFocusMutex;
+    std::atomic<bool> m_bLockZoomFocus;
 };
 
 #endif

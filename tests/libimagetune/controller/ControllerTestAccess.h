@@ -50,7 +50,11 @@ public:
     static void setShutterPass(ISensorController& c, bool b) { c.m_bShutterPass = b; }
     static bool shutterPass(const ISensorController& c) { return c.m_bShutterPass; }
     static void setShowWDR(ISensorController& c, bool b) { c.m_bShowWDRFalg = b; }
-    static void setZoomFocusLock(ISensorController& c, bool b) { c.m_objZoomFocusParam.setLockZoomFocusEnable(b); }
+    static void setZoomFocusLock(ISensorController& c, bool b) {
+        SensorZoomFocusParam objParam;
+        objParam.setLockZoomFocusEnable(b);
+        c.setSensorZoomFocusParam(objParam);
+    }
     static void setSchemeModes(ISensorController& c, bool p_bTime, bool p_bDN) {
         c.m_bTimeSchemeMode = p_bTime;
         c.m_bDNSchemeMode = p_bDN;
