@@ -3,6 +3,7 @@
 #ifndef IMAGETUNE_SENSOR_H
 #define IMAGETUNE_SENSOR_H
 
+#include <atomic>
 #include <string>
 
 #include "ModuleConfigure.h"
@@ -38,6 +39,15 @@ struct SysConfig {
 // Fills the record of channel p_nChannelID (1-based): module description, scheme count, device type and the
 // merged UI style. Failures are reported and the record is filled as far as possible: SNS_SUCCESS, or -1 for
 // a null record.
+// Process-wide display flags shared by every channel (the last write wins).
+// Written by init, the show-flag setters and the style request of any channel; read by the style builder and
+// doBeaway on any thread.
+extern std::atomic<bool> g_bShoWBeawayFalg;
+extern std::atomic<bool> g_bShoWFisheyeRotateFlag;
+void setshowBeawayFalg(bool p_bShow);
+bool getshowBeawayFalg();
+void setshowFisheyeRotateFlag(bool p_bShow);
+
 int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
 // Releases the owned texts and leaves their pointers null, so that a second call releases nothing.
 void uinitSysConf(SysConfig* p_stSysConf);

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "Diagnostics.h"
-#include "ISensorController.h"
 #include "SensorStyle.h"
 #include "StyleWalk.h"
 #include "XmlText.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ISensorController.h"
+#include "sensor.h"
 #include "IaSimControl.h"
 #include "SensorStyle.h"
 #include "StyleTestUtil.h"
