@@ -11,6 +11,7 @@
 #include "DeviceRoot.h"
 #include "DeviceType.h"
 #include "Diagnostics.h"
+#include "FileReplace.h"
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
 #include "LifecycleLock.h"
@@ -115,6 +116,9 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     memcpy(m_ppUserKeyVal[nSchemeSum], m_pFctKeyVal, nRun * sizeof(KeyVal));
     free(m_pFctKeyVal);
     m_pFctKeyVal = m_ppUserKeyVal[nSchemeSum];
+
+    // A power cut during an earlier write leaves its temporary file behind; the stored file itself is whole.
+    removeLeftoverTemporaries(SCHEME_FOLDER);
 
     u32 nLocalVersion = 0;
     if (getVersion(&nLocalVersion) != 0 || nLocalVersion != m_nVersion) {

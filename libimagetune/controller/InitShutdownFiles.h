@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The folder of the scheme files and the version file.
+#define SCHEME_FOLDER "/mnt/mtd/code/config_file"
+
 // "/mnt/mtd/code/config_file/sensor<channel>_<scheme>.cfg", or "sensor-thermal<scheme>.cfg" on a thermal channel.
 std::string schemeFileName(bool p_bThermal, int p_nCameraID, int p_nScheme);
 

@@ -1,21 +1,26 @@
 #include "FileReplace.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <vector>
 
+#include "DeviceRoot.h"
 #include "Diagnostics.h"
 #include "QxFile.h"
 
 namespace {
 
+const char TEMPORARY_MARK[] = ".tmp.";
+
 // Unique per process and per call, so that two threads replacing the same file never share a temporary file.
 std::string temporaryNameFor(const std::string& p_strPath) {
     static std::atomic<unsigned> s_nCounter{0};
-    return p_strPath + ".tmp." + std::to_string(static_cast<long>(::getpid())) + "." +
+    return p_strPath + TEMPORARY_MARK + std::to_string(static_cast<long>(::getpid())) + "." +
            std::to_string(s_nCounter.fetch_add(1, std::memory_order_relaxed));
 }
 
@@ -89,4 +94,25 @@ int replaceFileWhole(const char* p_szPath, const char* p_pData, INT64 p_nLen) {
                          static_cast<long long>(stResult.nWritten)))
         return -1;
     return stResult.bReplaced ? 0 : -1;
+}
+
+int removeLeftoverTemporaries(const char* p_szFolder) {
+    if (p_szFolder == nullptr) return 0;
+    DIR* pDir = opendir(qx_device_path(p_szFolder).c_str());
+    if (pDir == nullptr) return 0;
+    const std::string strOwnMark = TEMPORARY_MARK + std::to_string(static_cast<long>(::getpid())) + ".";
+    std::vector<std::string> vecLeftovers;
+    while (struct dirent* pEntry = readdir(pDir)) {
+        const std::string strName = pEntry->d_name;
+        const size_t nMark = strName.rfind(TEMPORARY_MARK);
+        if (nMark == std::string::npos || nMark == 0) continue;
+        if (strName.compare(nMark, strOwnMark.size(), strOwnMark) == 0) continue;
+        vecLeftovers.push_back(std::string(p_szFolder) + "/" + strName);
+    }
+    closedir(pDir);
+    int nRemoved = 0;
+    for (const std::string& strPath : vecLeftovers) {
+        if (QxFile::removePath(strPath.c_str()) == 0) ++nRemoved;
+    }
+    return nRemoved;
 }

@@ -21,4 +21,8 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
 // The same, reporting every failure itself. 0 when the file was replaced, else -1.
 int replaceFileWhole(const char* p_szPath, const char* p_pData, INT64 p_nLen);
 
+// Removes what a write cut short by a power loss left in p_szFolder: temporary files of another process (a
+// previous boot). Temporaries of this process belong to writes in flight and stay. The number removed.
+int removeLeftoverTemporaries(const char* p_szFolder);
+
 #endif
