@@ -73,6 +73,49 @@ int negKey(u32 p_nKey) {
     return static_cast<int>(0u - p_nKey);
 }
 
+// The first position of each key in the scheme in force, built once for a whole scheme, so that its
+// unchanged-value tests cost one look-up per key rather than a search of the scheme per key. Values are
+// read from the scheme at the time of the test.
+class SchemeKeyIndex {
+public:
+    SchemeKeyIndex() : m_pScheme(nullptr) {}
+
+    // False (and the index unused) for a short list or a scheme too large for the table.
+    bool build(const KeyVal* p_pScheme, u32 p_nKeys) {
+        if (p_pScheme == nullptr || p_nKeys > MAX_KEYS) return false;
+        for (u32& nSlot : m_anSlot) nSlot = EMPTY;
+        for (u32 i = 0; i < p_nKeys; ++i) {
+            u32 nSlot = slotOf(p_pScheme, p_pScheme[i].key);
+            if (m_anSlot[nSlot] == EMPTY) m_anSlot[nSlot] = i;  // the first match wins, as in the cache search
+        }
+        m_pScheme = p_pScheme;
+        return true;
+    }
+    // As isKeyValSame: false when the key is not in the scheme.
+    bool same(const KeyVal& p_stPair) const {
+        u32 nPos = m_anSlot[slotOf(m_pScheme, p_stPair.key)];
+        return nPos != EMPTY && m_pScheme[nPos].value == p_stPair.value;
+    }
+
+private:
+    static const u32 MAX_KEYS = 256;
+    static const u32 SLOTS = 512;  // a power of two, at most half full
+    static const u32 EMPTY = 0xFFFFFFFFu;
+
+    // The slot holding the key's position, or the empty slot where it would go.
+    u32 slotOf(const KeyVal* p_pScheme, u32 p_nKey) const {
+        u32 nSlot = (p_nKey * 2654435761u) & (SLOTS - 1);
+        while (m_anSlot[nSlot] != EMPTY && p_pScheme[m_anSlot[nSlot]].key != p_nKey) nSlot = (nSlot + 1) & (SLOTS - 1);
+        return nSlot;
+    }
+
+    const KeyVal* m_pScheme;
+    u32 m_anSlot[SLOTS];
+};
+
+// Below this many pairs the searches are cheaper than building the index.
+const u32 KEY_INDEX_MIN_PAIRS = 16;
+
 void printLine(const char* p_szText) {
     printf("%s\n", p_szText);
     fflush(stdout);
@@ -102,10 +145,19 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
         if (nCurScheme < nSchemeSum) setKeyValToCache(nCurScheme, p_nKey, p_nVal, true);
     };
 
+    // The scheme the unchanged-value test compares with stays the same for the whole call (isKeyValSame).
+    SchemeKeyIndex objIndex;
+    bool bIndexed = false;
+    if (p_bCache && p_nKeyValNum >= KEY_INDEX_MIN_PAIRS && m_ppUserKeyVal != nullptr) {
+        const int nCompared = (m_nStatus.load() & STATUS_SWITCH) != 0 ? m_nLastScheme.load() : nCur;
+        if (nCompared >= 0 && static_cast<u32>(nCompared) <= nSchemeSum)
+            bIndexed = objIndex.build(m_ppUserKeyVal[nCompared], m_nKeyValSum);
+    }
+
     for (u32 i = 0; i < p_nKeyValNum; ++i) {
         KeyVal& stPair = p_pKeyval[i];
         u32* pVal = &stPair.value;
-        if (p_bCache && isKeyValSame(stPair)) continue;
+        if (p_bCache && (bIndexed ? objIndex.same(stPair) : isKeyValSame(stPair))) continue;
 
         u32 nKey = stPair.key;  // the key dispatched: a twin is sent as its standard key
         bool bSettled = true;   // handled without the map
