@@ -75,9 +75,14 @@ public:
         // Magnitude capped just above what the signed 64-bit range can take.
         const uint64_t nCap = static_cast<uint64_t>(INT64_MAX) + 1;
         uint64_t nMagnitude = 0;
+        const uint64_t nNoOverflow = (nCap - 9) / 10;  // up to here a tenfold and a digit cannot pass the cap
         while (isDigit(peek())) {
             uint64_t nDigit = static_cast<uint64_t>(peek() - '0');
-            nMagnitude = nMagnitude > (nCap - nDigit) / 10 ? nCap : nMagnitude * 10 + nDigit;
+            if (nMagnitude <= nNoOverflow) {
+                nMagnitude = nMagnitude * 10 + nDigit;
+            } else {
+                nMagnitude = nMagnitude > (nCap - nDigit) / 10 ? nCap : nMagnitude * 10 + nDigit;
+            }
             ++m_pCur;
         }
         uint64_t nBits;
@@ -88,6 +93,9 @@ public:
         p_nOut = static_cast<u32>(nBits);
         return true;
     }
+
+    bool at(char p_cWanted) const { return peek() == p_cWanted; }
+    const char* position() const { return m_pCur; }
 
 private:
     char peek() const { return m_pCur < m_pEnd ? *m_pCur : '\0'; }
@@ -133,8 +141,24 @@ void keyval_str2st(const std::string& p_strKeyVal, KeyVal* p_pKeyVal, u32* p_pnK
     PartNumbers stTail = {false, false, 0, 0};
 
     while (nPos < nLen && *p_pnKeyValNum < p_nCapacity) {
-        if (nOpen == std::string::npos || nOpen < nPos) nOpen = s.find('(', nPos);
+        if (nOpen == std::string::npos || nOpen < nPos) nOpen = pText[nPos] == '(' ? nPos : s.find('(', nPos);
         if (nOpen == std::string::npos || nOpen == nLen - 1) break;
+        if (nOpen == nPos) {
+            // Pairs that follow each other, read straight from the "(": nothing "(%d,%d" takes is a ")", so
+            // a reading that stops at a ")" stopped at the first one, and read the part the cut would give.
+            PairReader reader(pText + nOpen, pText + nLen);
+            u32 nReadKey = 0, nReadValue = 0;
+            if (reader.literal('(') && reader.number(nReadKey) && reader.literal(',') && reader.number(nReadValue) &&
+                reader.at(')')) {
+                nKey = nReadKey;
+                nValue = nReadValue;
+                p_pKeyVal[*p_pnKeyValNum].key = nKey;
+                p_pKeyVal[*p_pnKeyValNum].value = nValue;
+                ++*p_pnKeyValNum;
+                nPos = static_cast<size_t>(reader.position() - pText) + 1;
+                continue;
+            }
+        }
         size_t nClose = s.find(')', nPos);
         if (nClose == std::string::npos) break;
         nPos = nClose + 1;
