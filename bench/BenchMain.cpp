@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 
 #include "BenchDevice.h"
@@ -20,14 +21,19 @@ public:
     void ReportRuns(const std::vector<Run>& p_vecRuns) override {
         ConsoleReporter::ReportRuns(p_vecRuns);
         for (const Run& run : p_vecRuns) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            if (run.error_occurred) continue;
+            // With repetitions the median stands for the benchmark; a single run stands for itself.
+            const bool bMedian = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !bMedian) continue;
+            const std::string strName = run.run_name.str();
+            if (!bMedian && m_setMedians.count(strName) != 0) continue;
+            if (bMedian) m_setMedians.insert(strName);
             // In nanoseconds, whatever unit the benchmark reports in.
-            m_mapTimes[run.benchmark_name()] =
-                run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            m_mapTimes[strName] = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             auto itPeak = run.counters.find("peak_bytes");
             auto itGoal = run.counters.find("goal_bytes");
             if (itPeak != run.counters.end() && itGoal != run.counters.end()) {
-                m_mapHeap[run.benchmark_name()] = {itPeak->second.value, itGoal->second.value};
+                m_mapHeap[strName] = {itPeak->second.value, itGoal->second.value};
             }
         }
     }
@@ -60,6 +66,7 @@ public:
 private:
     std::map<std::string, double> m_mapTimes;
     std::map<std::string, std::pair<double, double>> m_mapHeap;  // peak and goal bytes
+    std::set<std::string> m_setMedians;
 };
 
 }  // namespace
