@@ -65,7 +65,8 @@ struct WriteStep {
     WriteStepKind eKind;
     std::string strPath;  // the device path (for a write or a file sync: the path the file was opened with)
 };
-// The steps since the last resetFaults(), oldest first.
+// The steps since the last resetFaults(), oldest first (the first 10000 of them; later ones are numbered
+// and act, but are not logged).
 std::vector<WriteStep> writeSteps();
 // A power cut just before step n: step n and every later step fail and change nothing (an open or a sync,
 // rename or remove fails with EIO, a write writes nothing) until resetFaults(). Reading stays possible, as

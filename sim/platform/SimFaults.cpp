@@ -15,11 +15,15 @@ struct FaultState {
     bool bFailSync = false;
     std::string strReadOnly;  // "" : none
     FileOpCounts counts = {0, 0, 0, 0, 0};
-    std::vector<WriteStep> vecSteps;
+    std::vector<WriteStep> vecSteps;  // the first kMaxLoggedSteps of them
+    long long nStepCount = 0;
     long long nCutAt = 0;     // 0: no power cut
     long long nFailStep = 0;  // 0: no single failed step
     std::map<const void*, std::string> mapOpenPaths;
 };
+
+// A process that never resets the faults (a tool, a benchmark) must not grow without end.
+const size_t kMaxLoggedSteps = 10000;
 
 FaultState& state() {
     static FaultState* s_pState = new FaultState;  // never destroyed: QxFile may run in static destructors
@@ -56,6 +60,7 @@ void resetFaults() {
     state().strReadOnly.clear();
     state().counts = FileOpCounts{0, 0, 0, 0, 0};
     state().vecSteps.clear();
+    state().nStepCount = 0;
     state().nCutAt = 0;
     state().nFailStep = 0;
 }
@@ -136,8 +141,9 @@ bool openForWriteFails(const std::string& p_strDevicePath) {
 StepOutcome writeStep(int p_nKind, const std::string& p_strPath) {
     FaultState& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
-    const long long nNumber = static_cast<long long>(s.vecSteps.size()) + 1;
-    s.vecSteps.push_back(WriteStep{nNumber, static_cast<WriteStepKind>(p_nKind), p_strPath});
+    const long long nNumber = ++s.nStepCount;
+    if (s.vecSteps.size() < kMaxLoggedSteps)
+        s.vecSteps.push_back(WriteStep{nNumber, static_cast<WriteStepKind>(p_nKind), p_strPath});
     if (s.nCutAt > 0 && nNumber >= s.nCutAt) return STEP_CUT;
     if (s.nFailStep == nNumber) return p_nKind == STEP_WRITE ? STEP_HALF_WRITE : STEP_FAILS;
     return STEP_GOES_ON;
