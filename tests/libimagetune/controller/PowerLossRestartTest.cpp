@@ -2,10 +2,13 @@
 // the merged style. Each operation's write steps are counted once; then the power is cut before each step in
 // turn (nothing reaches the flash from there on), or that one step fails while the operation goes on (a
 // short write, a failed sync, a failed rename, ...). After a restart every file must be complete, holding
-// its old content or its new one, and the channel must start with it.
+// its old content or its new one, no temporary file of a cut write may be left, and the channel must start
+// with the files.
 #include <dirent.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -92,12 +95,44 @@ protected:
         return strProblems;
     }
 
+    // The temporary files a cut write left are the previous process's after a restart: the names of this
+    // process's own ones are moved to another process number, as a restart would find them.
+    void passTemporariesToEarlierProcess() const {
+        const std::string strFolder = m_root.host("/mnt/mtd/code/config_file");
+        const std::string strOwn = ".tmp." + std::to_string(static_cast<long>(getpid())) + ".";
+        std::vector<std::string> vecNames;
+        if (DIR* pDir = opendir(strFolder.c_str())) {
+            while (struct dirent* pEntry = readdir(pDir)) vecNames.push_back(pEntry->d_name);
+            closedir(pDir);
+        }
+        for (const std::string& strName : vecNames) {
+            size_t nAt = strName.find(strOwn);
+            if (nAt == std::string::npos) continue;
+            std::string strEarlier = strName.substr(0, nAt) + ".tmp.0." + strName.substr(nAt + strOwn.size());
+            std::rename((strFolder + "/" + strName).c_str(), (strFolder + "/" + strEarlier).c_str());
+        }
+    }
+
+    // Temporary files of cut writes in the scheme folder: a restart sweeps them away.
+    std::string leftoverTemporaries() const {
+        std::string strFound;
+        DIR* pDir = opendir(m_root.host("/mnt/mtd/code/config_file").c_str());
+        if (pDir == nullptr) return strFound;
+        while (struct dirent* pEntry = readdir(pDir)) {
+            if (std::strstr(pEntry->d_name, ".tmp") != nullptr) strFound += std::string(pEntry->d_name) + " ";
+        }
+        closedir(pDir);
+        return strFound;
+    }
+
     // Restarts the channel on the flash as it is and checks that every file is whole and the channel runs
     // with scheme 0 as stored.
     void restartAndCheck(const std::string& p_strWhen, const Allowed& p_mapAfterRestart) {
         powerOff();
+        passTemporariesToEarlierProcess();
         ISensorController& c = start();
         EXPECT_EQ(checkFiles(p_mapAfterRestart), "") << "after a restart following " << p_strWhen;
+        EXPECT_EQ(leftoverTemporaries(), "") << "after a restart following " << p_strWhen;
         EXPECT_TRUE(c.getSensorStatus()) << p_strWhen;
         const std::vector<KeyVal> vecScheme0 = readScheme(schemePath(1, 0));
         int nBrightness = -1;
