@@ -5,6 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
+# A fresh device root each time, so the tour starts on a blank flash; it is kept for a look afterwards.
 root=$(mktemp -d /tmp/imagetune-demo-XXXXXX)
-trap 'rm -rf "$root"' EXIT
 ./build/release/tools/imagetune-sim --root "$root/device-root" demo
