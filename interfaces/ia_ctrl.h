@@ -91,6 +91,14 @@ typedef struct {
     int32_t result;
 } ia_sensor_check_st;
 
+// The counts as far as the records hold entries: a count from the IA library is never trusted past them.
+static inline int ia_cmds_count(const ia_dynamic_params_cmds_st* p) {
+    return p->cmd_cnt < 0 ? 0 : (p->cmd_cnt > IA_DYNAMIC_CMDS_MAX ? IA_DYNAMIC_CMDS_MAX : p->cmd_cnt);
+}
+static inline int ia_items_count(const ia_dynamic_params_attr_st* p) {
+    return p->items_cnt < 0 ? 0 : (p->items_cnt > IA_DYNAMIC_ITEMS_MAX ? IA_DYNAMIC_ITEMS_MAX : p->items_cnt);
+}
+
 int ia_ioctrl_v2(int channel, ia_cmd_e cmd, int opt, void* data);
 
 #ifdef __cplusplus

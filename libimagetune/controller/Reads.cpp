@@ -11,6 +11,7 @@
 #include "QxMutexManager.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
+#include "TableLookup.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -43,18 +44,6 @@ const int KEY_MAX_SHUTTER = 49;
 const int MAX_SHUTTER_CUSTOM_MARK = 200;
 const int SENSOR_CHECK_READ_BACK = 2;
 
-template <size_t N>
-bool contains(const int (&p_arKeys)[N], int p_nKey) {
-    for (int nKey : p_arKeys) {
-        if (nKey == p_nKey) return true;
-    }
-    return false;
-}
-
-int bounded(int p_nCount, int p_nMax) {
-    return p_nCount < 0 ? 0 : (p_nCount > p_nMax ? p_nMax : p_nCount);
-}
-
 // Room for whatever a get of any command writes: a key from the application may name a command whose get
 // answers a whole record, which must not land on the caller's int.
 union IaGetBuffer {
@@ -84,7 +73,7 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         p_nVal = static_cast<int>(nCached);
         return true;
     }
-    if (contains(UNCACHED_IR_KEYS, p_nKey)) {
+    if (tableContains(UNCACHED_IR_KEYS, p_nKey)) {
         p_nVal = -1;
         return true;
     }
@@ -181,9 +170,9 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
         "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
         "(void*)(&dnaCmdList))",
         nullptr);
-    if (!contains(RANGE_KEYS, p_nCmd)) return false;
+    if (!tableContains(RANGE_KEYS, p_nCmd)) return false;
     bool bListed = false;
-    int nCmdCnt = bounded(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
+    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
     for (int i = 0; i < nCmdCnt && !bListed; ++i) bListed = dnaCmdList.cmd_list[i] == p_nCmd;
     if (!bListed) return false;
 
@@ -193,7 +182,7 @@ bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::st
     if (stDynamicParam.attr_type != 0) return true;
 
     p_nDefault = stDynamicParam.def_val;
-    int nItems = bounded(stDynamicParam.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    const int nItems = ia_items_count(&stDynamicParam);
     for (int i = 0; i < nItems; ++i) {
         char szItem[16];
         snprintf(szItem, sizeof(szItem), i + 1 < nItems ? "%d " : "%d", stDynamicParam.item[i]);

@@ -5,6 +5,7 @@
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "QxMutexManager.h"
+#include "TableLookup.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -52,14 +53,6 @@ const u32 KEY_NONE_COLOR_MODE = 8201;
 const u32 KEY_TEMPERATURE_STRIP_SWITCH = 8217;
 const u32 KEY_MIRROR = 2384;
 const u32 KEY_ANTI_SHAKE_SWITCH = 2416;
-
-template <size_t N>
-bool contains(const u32 (&p_arKeys)[N], u32 p_nKey) {
-    for (u32 nKey : p_arKeys) {
-        if (nKey == p_nKey) return true;
-    }
-    return false;
-}
 
 const TwinKeys* findTwin(u32 p_nKey) {
     for (const TwinKeys& stTwin : TWIN_KEYS) {
@@ -169,7 +162,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
                 u32 nCopied = (nMode == 1 || nMode == 2) ? nMode : 0;
                 for (u32 s = 1; s < nSchemeSum; ++s) setKeyValToCache(s, KEY_SCHEME_MODE, nCopied, true);
             }
-        } else if (contains(CACHE_ONLY_KEYS, nKey)) {
+        } else if (tableContains(CACHE_ONLY_KEYS, nKey)) {
             // recorded below, nothing to send
         } else if (m_bThermal && (nKey == KEY_NONE_COLOR_MODE || nKey == KEY_TEMPERATURE_STRIP_SWITCH)) {
             notifyToVideo(static_cast<int>(nKey), static_cast<int>(*pVal));
@@ -183,7 +176,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
 
         if (!bSettled) {
             bool bDispatch = true;
-            if (m_bDNSchemeMode.load() && contains(DN_SHARED_KEYS, nKey)) {
+            if (m_bDNSchemeMode.load() && tableContains(DN_SHARED_KEYS, nKey)) {
                 if (nCur == 0) {
                     // Scheme 1 keeps scheme 0's day/night settings; with a single user scheme there is none.
                     if (1 < nSchemeSum) setKeyValToCache(1, nKey, stPair.value, true);

@@ -13,8 +13,8 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValSum) {
                ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList)));
 
     // The list holds no more than its 16 entries, whatever count comes with it.
-    int nCmdCnt = dnaCmdList.cmd_cnt;
-    if (!SNS_ASSERT_MSG(nCmdCnt <= IA_DYNAMIC_CMDS_MAX, "cmd_cnt(%d)\n", nCmdCnt)) nCmdCnt = IA_DYNAMIC_CMDS_MAX;
+    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
 
     for (int i = 0; i < nCmdCnt; ++i) {
         const int cmd = dnaCmdList.cmd_list[i];

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "DeviceType.h"
+#include "TableLookup.h"
 
 namespace {
 
@@ -49,22 +50,17 @@ const StyleFilePair kThermalStyleFiles = {
     "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_Thermal.xml",
 };
 
-template <size_t N>
-bool inSet(const int (&p_arrSet)[N], int p_nValue) {
-    return std::find(std::begin(p_arrSet), std::end(p_arrSet), p_nValue) != std::end(p_arrSet);
-}
-
 }  // namespace
 
 bool isAcceptedDeviceType(int p_nDeviceType) {
-    return inSet(kAcceptedDeviceTypes, p_nDeviceType);
+    return tableContains(kAcceptedDeviceTypes, p_nDeviceType);
 }
 
 bool isFisheyeDeviceType(int p_nDeviceType) {
-    return inSet(kFisheyeDeviceTypes, p_nDeviceType);
+    return tableContains(kFisheyeDeviceTypes, p_nDeviceType);
 }
 
 StyleFilePair styleFilesFor(int p_nChannelID, int p_nDeviceType) {
-    if (p_nChannelID == kThermalChannel && inSet(kThermalDeviceTypes, p_nDeviceType)) return kThermalStyleFiles;
-    return inSet(kBoxStyleDeviceTypes, p_nDeviceType) ? kBoxStyleFiles : kDomeStyleFiles;
+    if (p_nChannelID == kThermalChannel && tableContains(kThermalDeviceTypes, p_nDeviceType)) return kThermalStyleFiles;
+    return tableContains(kBoxStyleDeviceTypes, p_nDeviceType) ? kBoxStyleFiles : kDomeStyleFiles;
 }

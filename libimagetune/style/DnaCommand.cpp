@@ -5,14 +5,8 @@
 
 namespace {
 
-// The item count as far as the record holds items.
-int boundedItemsCnt(const ia_dynamic_params_attr_st& p_stAttr) {
-    if (p_stAttr.items_cnt < 0) return 0;
-    return p_stAttr.items_cnt > IA_DYNAMIC_ITEMS_MAX ? IA_DYNAMIC_ITEMS_MAX : p_stAttr.items_cnt;
-}
-
 bool isItem(const ia_dynamic_params_attr_st& p_stAttr, int p_nValue) {
-    const int nCnt = boundedItemsCnt(p_stAttr);
+    const int nCnt = ia_items_count(&p_stAttr);
     for (int i = 0; i < nCnt; ++i)
         if (p_stAttr.item[i] == p_nValue) return true;
     return false;

@@ -81,10 +81,9 @@ void applyDynamicCmd(int nIaChannel, TiXmlElement* pRoot, int i, int cmd) {
                     "SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], "
                     "IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList))",
                     nullptr);
-    if (!SNS_ASSERT_MSG(dnaParamList.items_cnt <= IA_DYNAMIC_ITEMS_MAX, "cmd(%d) dnaParamList.items_cnt(%d)\n", cmd,
-                        dnaParamList.items_cnt))
-        dnaParamList.items_cnt = IA_DYNAMIC_ITEMS_MAX;
-    if (dnaParamList.items_cnt < 0) dnaParamList.items_cnt = 0;
+    SNS_ASSERT_MSG(dnaParamList.items_cnt <= IA_DYNAMIC_ITEMS_MAX, "cmd(%d) dnaParamList.items_cnt(%d)\n", cmd,
+                   dnaParamList.items_cnt);
+    dnaParamList.items_cnt = ia_items_count(&dnaParamList);
 
     if (isStyleMarkerCmd(cmd)) applyStyleMarker(pRoot, i, cmd, dnaParamList);
     SNS_ASSERT_TEXT(SNS_SUCCESS == doDnaStyle(pRoot, cmd, &dnaParamList),
@@ -113,9 +112,8 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, boo
     TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
 
     SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    int nCmdCnt = dnaCmdList.cmd_cnt;
-    if (!SNS_ASSERT_MSG(nCmdCnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", nCmdCnt))
-        nCmdCnt = IA_DYNAMIC_CMDS_MAX;
+    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
     for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, pRoot, i, dnaCmdList.cmd_list[i]);
 
     for (const StyleRemoval& stRemoval : kStyleRemovals) {
