@@ -67,6 +67,7 @@ int QxFile::open(const char* p_szPath, unsigned char p_nMode) {
         errno = EROFS;
         return 0;
     }
+    if (writes(p_nMode)) qxsim::hooks::flashTouch(p_szPath);
     std::string strHost = qx_device_path(p_szPath);
     int fd = ::open(strHost.c_str(), nFlags, 0666);
     if (fd < 0) return 0;
@@ -86,13 +87,19 @@ int QxFile::open(const char* p_szPath, unsigned char p_nMode) {
     }
     m_pFile = pFile;
     m_nMode = p_nMode;
-    if (writes(p_nMode)) qxsim::hooks::rememberOpen(pFile, p_szPath);
+    if (writes(p_nMode)) {
+        qxsim::hooks::rememberOpen(pFile, p_szPath);
+        qxsim::hooks::flashOpenedForWrite(pFile, p_szPath, st.st_dev, st.st_ino, (nFlags & O_TRUNC) != 0);
+    }
     return 1;
 }
 
 void QxFile::close() {
     if (m_pFile != nullptr) {
-        if (writes(m_nMode)) qxsim::hooks::forgetOpen(m_pFile);
+        if (writes(m_nMode)) {
+            qxsim::hooks::forgetOpen(m_pFile);
+            qxsim::hooks::flashClosed(m_pFile);
+        }
         std::fclose(m_pFile);
     }
     m_pFile = nullptr;
@@ -112,8 +119,10 @@ unsigned QxFile::write(char* p_pBuf, unsigned p_nLen) {
         return 0;
     }
     unsigned nAllowed = qxsim::hooks::takeWriteBudget(eStep == qxsim::hooks::STEP_HALF_WRITE ? p_nLen / 2 : p_nLen);
+    const long long nAt = (m_nMode & modeAppend) ? -1 : static_cast<long long>(::ftello(m_pFile));
     unsigned nWritten = nAllowed == 0 ? 0 : static_cast<unsigned>(std::fwrite(p_pBuf, 1, nAllowed, m_pFile));
     qxsim::hooks::countWritten(nWritten);
+    qxsim::hooks::flashWrote(m_pFile, nAt, p_pBuf, nWritten);
     if (nWritten < p_nLen && nAllowed < p_nLen) errno = EIO;
     return nWritten;
 }

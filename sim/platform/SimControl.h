@@ -40,7 +40,8 @@ void failNextSync();
 // Until cleared, every QxFile::open that writes (modeWrite or modeAppend) a device path containing the text
 // fails with errno EROFS; "" clears it. Reading stays possible, like a flash partition turned read-only.
 void failOpenForWrite(const std::string& devicePathSubstring);
-// Clears every fault above and below, the counts and the write-step log.
+// Clears every fault above and below, the counts and the write-step log, and takes the device tree as it is now
+// for what the flash durably holds (see "Power cuts" below).
 void resetFaults();
 
 // What the file layer was asked to do since the last resetFaults(), failed calls included: for tests that
@@ -75,6 +76,37 @@ void cutPowerAtStep(long long nStep);
 // Step n alone fails, and the operation goes on: a write puts down only the first half of its bytes (a short
 // write), any other step fails with EIO and changes nothing. 0 disables it.
 void failWriteStep(long long nStep);
+
+// ---- Power cuts: what the flash keeps ---------------------------------------------------------------------
+// A cut loses what was handed to the kernel but not yet made durable. In a test program (one that loads the
+// fault layer, which sees fsync, rename and unlink) the file layer's changes under the device root are tracked
+// from the last resetFaults() on, the tree as it was then counting as durable:
+// - a file's content as of its last fsync, and the writes since (an O_TRUNC open counts as one change, each
+//   byte written as one);
+// - a folder's entries as of its last fsync, and the entry changes since: files created by an open, renames
+//   and removals, in their order.
+// A cut keeps of each file's writes, and of each folder's entry changes, any first part: none, some (up to any
+// byte) or all; a change undone brings back the entry as the folder's last fsync saw it, with the content that
+// file had last made durable. A file whose data reaches the flash only through its folder is the empty file it
+// was created as. Everything before the cut is modelled; whatever the process does after a cutPowerAtStep
+// fails anyway. Files written behind the file layer's back after resetFaults() are not seen, and only files and
+// symbolic links are restored; other entries are left as they are.
+// Nothing under /tmp survives a cut: it is RAM on the camera, and a restart removes what was written there.
+// Since the flash keeps the durable state itself, fsync under the device root does not wait for the host's disk.
+
+// One file's writes, or one folder's entry changes, that a cut may lose in part or whole.
+struct UnsyncedChange {
+    bool bFolder;
+    std::string strPath;  // the folder, or the device path the file has now (or had last)
+    long long nUnits;     // bytes written (+1 per truncation), or entry changes, since the last fsync
+};
+// The changes a cut now would put at risk, in a fixed order: the folders by path, then the files.
+std::vector<UnsyncedChange> unsyncedChanges();
+// Power off and on again now (after a cutPowerAtStep, or at any moment): the device tree becomes what the
+// flash keeps when of change i (as unsyncedChanges() lists them) its first p_vecKept[i] units reached it, 0
+// losing it whole. Counts beyond a change's units, and changes past the end of the vector, are kept whole;
+// restartFlash({}) keeps everything the kernel was given. Then resetFaults().
+void restartFlash(const std::vector<long long>& p_vecKept);
 
 // ---- Build facts -------------------------------------------------------------------------------------------
 

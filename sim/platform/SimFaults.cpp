@@ -53,6 +53,7 @@ void failOpenForWrite(const std::string& devicePathSubstring) {
 }
 
 void resetFaults() {
+    hooks::flashForget();
     std::lock_guard<std::mutex> lock(state().mutex);
     state().nWriteBudget = -1;
     state().bFailRename = false;

@@ -2,8 +2,10 @@
 // Test programs link this library ahead of the C library, so that the calls libimagetune.so makes to them come
 // here first. Calls on paths under the device root are counted, logged as write steps and failed on demand
 // through the controls of SimControl.h, exactly as the platform stand-in's QxFile does for its opens and
-// writes; every call is then passed on to the C library. Nothing of this is part of the platform contract: the
-// library only calls the C library's own functions.
+// writes, and they feed the flash model of SimControl.h ("Power cuts"). Renames and removals are then passed on
+// to the C library; an fsync under the device root is not, since the model, not the host's disk, decides what
+// a cut keeps. Nothing of this is part of the platform contract: the library only calls the C library's own
+// functions.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -63,24 +65,35 @@ extern "C" {
 int rename(const char* p_szFrom, const char* p_szTo) {
     static const auto s_fnReal = nextDefinition<int (*)(const char*, const char*)>("rename");
     std::string strDevice;
-    if (devicePathOf(p_szTo, strDevice)) {
-        if (failsHere(qxsim::hooks::writeStep(qxsim::STEP_RENAME, strDevice))) return -1;
-        if (qxsim::hooks::renameFails()) {
-            errno = EIO;
-            return -1;
-        }
+    if (!devicePathOf(p_szTo, strDevice)) return s_fnReal(p_szFrom, p_szTo);
+    if (failsHere(qxsim::hooks::writeStep(qxsim::STEP_RENAME, strDevice))) return -1;
+    if (qxsim::hooks::renameFails()) {
+        errno = EIO;
+        return -1;
     }
-    return s_fnReal(p_szFrom, p_szTo);
+    std::string strFrom;
+    const bool bFromRoot = devicePathOf(p_szFrom, strFrom);
+    if (bFromRoot) qxsim::hooks::flashTouch(strFrom);
+    qxsim::hooks::flashTouch(strDevice);
+    const int nRet = s_fnReal(p_szFrom, p_szTo);
+    if (nRet == 0 && bFromRoot) {
+        qxsim::hooks::flashRenamed(strFrom, strDevice);
+    } else if (nRet == 0) {
+        qxsim::hooks::flashArrived(strDevice);
+    }
+    return nRet;
 }
 
 int unlink(const char* p_szPath) {
     static const auto s_fnReal = nextDefinition<int (*)(const char*)>("unlink");
     std::string strDevice;
-    if (devicePathOf(p_szPath, strDevice)) {
-        if (failsHere(qxsim::hooks::writeStep(qxsim::STEP_REMOVE, strDevice))) return -1;
-        qxsim::hooks::countRemove();
-    }
-    return s_fnReal(p_szPath);
+    if (!devicePathOf(p_szPath, strDevice)) return s_fnReal(p_szPath);
+    if (failsHere(qxsim::hooks::writeStep(qxsim::STEP_REMOVE, strDevice))) return -1;
+    qxsim::hooks::countRemove();
+    qxsim::hooks::flashTouch(strDevice);
+    const int nRet = s_fnReal(p_szPath);
+    if (nRet == 0) qxsim::hooks::flashRemoved(strDevice);
+    return nRet;
 }
 
 int fsync(int p_fd) {
@@ -101,9 +114,20 @@ int fsync(int p_fd) {
                 errno = EIO;
                 return -1;
             }
+            if (bFolder) {
+                qxsim::hooks::flashFolderSynced(strDevice);
+            } else {
+                qxsim::hooks::flashFileSynced(stInfo.st_dev, stInfo.st_ino);
+            }
+            return 0;
         }
     }
     return s_fnReal(p_fd);
 }
 
 }  // extern "C"
+
+// Only a process that sees the syncs, renames and removals can tell what a cut keeps.
+__attribute__((constructor)) static void turnTheFlashModelOn() {
+    qxsim::hooks::flashModelOn();
+}
