@@ -1,5 +1,6 @@
-// Writes cut short at every byte, failed syncs and renames: a stored file always holds its complete old content
-// or its complete new content, and no temporary file stays behind.
+// Writes cut short at every byte, failed syncs and renames, power cuts that lose what was not yet synced: a
+// stored file always holds its complete old content or its complete new content, and no temporary file stays
+// behind.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "FileReplace.h"
+#include "FlashLoss.h"
 #include "SensorFile.h"
 #include "SimControl.h"
 #include "TestSupport.h"
@@ -157,6 +159,66 @@ TEST_F(PowerLossTest, FailedSyncRenameOrOpenKeepsTheOldFile) {
         EXPECT_EQ(m_root.read(kScheme), bytesOf(kOld));
         EXPECT_EQ(m_root.read(SNS_VERSION_FILE), bytesOf(7u));
         expectOnly({"sensor1_2.cfg", "snsversion.cfg"});
+    }
+}
+
+// A power cut before any step of a replace, or just after it, and every way the cut may lose what had not
+// reached the flash: the file holds its old content or its new one, and the new one once the replace said so.
+// (Cut before a step, the replace's result is never seen.)
+TEST_F(PowerLossTest, EveryCutAndEveryLossOfAReplaceLeavesTheOldOrTheNewFile) {
+    const std::vector<KeyVal> kOld = {{1, 1}, {2, 2}, {3, 3}};
+    const std::vector<KeyVal> kNew = {{10, 0xFFFFFFFFu}, {20, 21}, {30, 31}};
+    struct Target {
+        const char* szWhat;
+        std::string strPath;
+        std::string strOld;
+        std::string strNew;
+        std::function<int()> fnReplace;
+    };
+    const Target kTargets[] = {
+        {"a scheme file", kScheme, bytesOf(kOld), bytesOf(kNew),
+         [&] {
+             std::vector<KeyVal> records = kNew;
+             std::string strName = kScheme;
+             return keyValToFile(&strName[0], records.data(), static_cast<u32>(records.size()));
+         }},
+        {"the version file", SNS_VERSION_FILE, bytesOf(7u), bytesOf(8u), [] { return setVersion(8); }},
+    };
+    for (const Target& t : kTargets) {
+        for (bool bHadFile : {true, false}) {
+            auto prepare = [&] {
+                if (bHadFile) {
+                    m_root.write(t.strPath, t.strOld);
+                } else {
+                    m_root.remove(t.strPath);
+                }
+                qxsim::resetFaults();
+            };
+            prepare();
+            ASSERT_EQ(t.fnReplace(), 0);
+            const long long nSteps = static_cast<long long>(qxsim::writeSteps().size());
+            // The step past the last one: the replace ran to its end, and the cut comes after it.
+            for (long long nCut = 1; nCut <= nSteps + 1; ++nCut) {
+                int nResult = -1;
+                auto run = [&] {
+                    prepare();
+                    qxsim::cutPowerAtStep(nCut);
+                    nResult = t.fnReplace();
+                };
+                flashloss::forEachLoss(run, flashloss::everyLoss, [&](const flashloss::Loss& stLoss) {
+                    SCOPED_TRACE(std::string(t.szWhat) + (bHadFile ? "" : " not there before") +
+                                 ", a cut before step " + std::to_string(nCut) + ", " + stLoss.strName);
+                    const std::string strContent = m_root.exists(t.strPath) ? m_root.read(t.strPath) : "(missing)";
+                    if (nCut > nSteps) {
+                        EXPECT_EQ(nResult, 0);
+                        EXPECT_EQ(strContent, t.strNew) << "a replace that said it was done was lost";
+                    } else if (strContent != t.strNew) {
+                        EXPECT_EQ(strContent, bHadFile ? t.strOld : "(missing)") << "neither old nor new";
+                    }
+                });
+                if (HasFailure()) return;
+            }
+        }
     }
 }
 

@@ -189,6 +189,172 @@ TEST_F(FaultInjection, CountsShowAWholeFileReplacement) {
     EXPECT_EQ(0, c.nBytesWritten + c.nFileSyncs + c.nRenames + c.nDirSyncs + c.nRemoves);
 }
 
+// ---- What a power cut keeps ----------------------------------------------------------------------------------
+
+class FlashModel : public FaultInjection {
+protected:
+    const std::string kFolder = "/mnt/mtd/code/config_file";
+    const std::string kTarget = kFolder + "/s.cfg";
+    const std::string kTmp = kFolder + "/s.cfg.tmp";
+
+    // Writes p_strText into a file through QxFile; with p_bSync it is fsync'd before it is closed.
+    void writeFile(const std::string& p_strPath, const std::string& p_strText, bool p_bSync) {
+        QxFile file;
+        ASSERT_NE(0, file.open(p_strPath.c_str(), kWrite));
+        ASSERT_EQ(p_strText.size(), put(file, p_strText));
+        if (p_bSync) {
+            ASSERT_EQ(0, syncFile(file));
+        } else {
+            std::fflush(file.getFileHandle());
+        }
+    }
+    int renameTo(const std::string& p_strFrom, const std::string& p_strTo) {
+        return ::rename(m_root.host(p_strFrom).c_str(), m_root.host(p_strTo).c_str());
+    }
+    // "(missing)" for a missing file.
+    std::string contentOf(const std::string& p_strPath) {
+        return m_root.exists(p_strPath) ? m_root.read(p_strPath) : "(missing)";
+    }
+};
+
+// Of the writes since the last fsync a cut keeps any first part, up to any byte; a truncation counts as one.
+TEST_F(FlashModel, ACutKeepsTheSyncedContentAndAnyFirstPartOfTheWritesSince) {
+    struct Case {
+        const char* szWhat;
+        bool bSyncFirst;                   // "abc" is fsync'd, then "def" written
+        std::vector<std::string> vecKept;  // the content for 0, 1, 2, ... units kept
+    };
+    const Case kCases[] = {
+        {"nothing synced", false, {"old", "", "a", "ab", "abc", "abcd", "abcde", "abcdef"}},
+        {"abc synced", true, {"abc", "abcd", "abcde", "abcdef"}},
+    };
+    for (const Case& c : kCases) {
+        for (size_t nKept = 0; nKept < c.vecKept.size(); ++nKept) {
+            SCOPED_TRACE(std::string(c.szWhat) + ", units kept: " + std::to_string(nKept));
+            m_root.write(kTarget, "old");
+            qxsim::resetFaults();
+            {
+                QxFile file;
+                ASSERT_NE(0, file.open(kTarget.c_str(), kWrite));
+                put(file, "abc");
+                if (c.bSyncFirst) {
+                    ASSERT_EQ(0, syncFile(file));
+                }
+                put(file, "def");
+            }
+            const std::vector<qxsim::UnsyncedChange> vecChanges = qxsim::unsyncedChanges();
+            ASSERT_EQ(1u, vecChanges.size()) << "an existing file: no entry changes";
+            EXPECT_FALSE(vecChanges[0].bFolder);
+            EXPECT_EQ(kTarget, vecChanges[0].strPath);
+            EXPECT_EQ(static_cast<long long>(c.vecKept.size()) - 1, vecChanges[0].nUnits);
+            EXPECT_EQ("abcdef", m_root.read(kTarget)) << "the kernel has it all until the cut";
+
+            qxsim::restartFlash({static_cast<long long>(nKept)});
+            EXPECT_EQ(c.vecKept[nKept], m_root.read(kTarget));
+            EXPECT_TRUE(qxsim::unsyncedChanges().empty()) << "after a restart the flash holds the tree";
+        }
+    }
+}
+
+// The entry changes since the folder's last fsync are undone from the last one back; an undone rename brings
+// back the old file, whole, and a created file comes back with what was synced of it.
+TEST_F(FlashModel, EntryChangesSinceTheFolderSyncAreKeptInOrderUpToAnyOne) {
+    struct Case {
+        long long nKept;
+        const char* szTarget;
+        const char* szTmp;
+        const char* szOther;
+    };
+    const Case kCases[] = {
+        {0, "old", "(missing)", "other"},  // nothing of it
+        {1, "old", "new", "other"},        // the temporary file created
+        {2, "new", "(missing)", "other"},  // renamed over the target
+        {3, "new", "(missing)", "(missing)"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE("entry changes kept: " + std::to_string(c.nKept));
+        m_root.write(kTarget, "old");
+        m_root.write(kFolder + "/other", "other");
+        m_root.remove(kTmp);
+        qxsim::resetFaults();
+        writeFile(kTmp, "new", true);
+        ASSERT_EQ(0, renameTo(kTmp, kTarget));
+        ASSERT_EQ(0, ::unlink(m_root.host(kFolder + "/other").c_str()));
+        const std::vector<qxsim::UnsyncedChange> vecChanges = qxsim::unsyncedChanges();
+        ASSERT_EQ(1u, vecChanges.size()) << "the file's data is synced";
+        EXPECT_TRUE(vecChanges[0].bFolder);
+        EXPECT_EQ(kFolder, vecChanges[0].strPath);
+        EXPECT_EQ(3, vecChanges[0].nUnits);
+
+        qxsim::restartFlash({c.nKept});
+        EXPECT_EQ(c.szTarget, contentOf(kTarget));
+        EXPECT_EQ(c.szTmp, contentOf(kTmp));
+        EXPECT_EQ(c.szOther, contentOf(kFolder + "/other"));
+    }
+
+    // Once the folder is synced, no cut undoes them.
+    m_root.write(kTarget, "old");
+    qxsim::resetFaults();
+    writeFile(kTmp, "new", true);
+    ASSERT_EQ(0, renameTo(kTmp, kTarget));
+    ASSERT_EQ(0, syncFolder(m_root.host(kFolder)));
+    EXPECT_TRUE(qxsim::unsyncedChanges().empty());
+    qxsim::restartFlash({0});
+    EXPECT_EQ("new", contentOf(kTarget));
+}
+
+// A replace whose file was never synced: its folder makes the rename durable, and a cut then leaves the target
+// torn. This is the fault the model exists to show.
+TEST_F(FlashModel, ARenameMadeDurableBeforeItsDataLeavesATornFile) {
+    m_root.write(kTarget, "old content");
+    qxsim::resetFaults();
+    writeFile(kTmp, "new content", false);
+    ASSERT_EQ(0, renameTo(kTmp, kTarget));
+    ASSERT_EQ(0, syncFolder(m_root.host(kFolder)));
+    const std::vector<qxsim::UnsyncedChange> vecChanges = qxsim::unsyncedChanges();
+    ASSERT_EQ(1u, vecChanges.size());
+    EXPECT_EQ(kTarget, vecChanges[0].strPath) << "the file is known by the name it has now";
+    EXPECT_EQ(1 + 11, vecChanges[0].nUnits);
+    qxsim::restartFlash({5});
+    EXPECT_EQ("new ", m_root.read(kTarget));
+}
+
+// What was there at the last resetFaults() is durable; a planted link undone comes back as a link; the RAM
+// disk loses what was written to it.
+TEST_F(FlashModel, ResetTreeIsDurableLinksComeBackAndTheRamDiskIsLost) {
+    testsupport::makeDirs(m_root.host("/tmp"));
+    writeFile(kFolder + "/before", "before", false);
+    ASSERT_EQ(0, ::symlink("/elsewhere", m_root.host(kTarget).c_str()));
+    m_root.write("/tmp/seeded", "seeded");
+    qxsim::resetFaults();
+    writeFile(kTmp, "new", true);
+    ASSERT_EQ(0, renameTo(kTmp, kTarget));
+    writeFile("/tmp/merged", "merged", true);
+    ASSERT_EQ(0, syncFolder(m_root.host("/tmp")));
+
+    qxsim::restartFlash(std::vector<long long>(qxsim::unsyncedChanges().size(), 0));
+    EXPECT_EQ("before", contentOf(kFolder + "/before"));
+    char szTarget[64] = {};
+    ASSERT_GT(::readlink(m_root.host(kTarget).c_str(), szTarget, sizeof(szTarget) - 1), 0);
+    EXPECT_STREQ("/elsewhere", szTarget);
+    EXPECT_FALSE(m_root.exists("/tmp/merged")) << "synced or not, RAM is gone";
+    EXPECT_EQ("seeded", contentOf("/tmp/seeded")) << "what the file layer did not write is left alone";
+}
+
+// A cut at a step: the steps before it are kept or lost as the model says, nothing after it exists.
+TEST_F(FlashModel, RestartAfterACutAtAStepKeepsOnlyWhatCameBefore) {
+    m_root.write(kTarget, "old");
+    qxsim::resetFaults();
+    qxsim::cutPowerAtStep(4);  // open, write, sync; the rename is cut
+    writeFile(kTmp, "new", true);
+    EXPECT_NE(0, renameTo(kTmp, kTarget));
+    qxsim::restartFlash({});
+    EXPECT_EQ("old", contentOf(kTarget));
+    EXPECT_EQ("new", contentOf(kTmp));
+    EXPECT_TRUE(qxsim::writeSteps().empty()) << "a restart resets the faults";
+    EXPECT_EQ(0, renameTo(kTmp, kTarget));
+}
+
 TEST_F(FaultInjection, ResetClearsEveryFault) {
     qxsim::failWriteAfter(0);
     qxsim::failNextRename();
