@@ -194,7 +194,7 @@ void prune(Flash& p_flash) {
     for (const auto& entry : p_flash.openFiles) setBusy.insert(entry.second);
     for (auto& folderEntry : p_flash.folders) {
         Folder& f = folderEntry.second;
-        if (!f.vecChanges.empty()) continue;
+        if (!f.vecChanges.empty() || isRamDisk(f.strDevicePath)) continue;  // a restart empties the RAM disk
         for (auto it = f.current.begin(); it != f.current.end();) {
             const int nNode = it->second;
             const bool bSynced = f.durable[it->first] == nNode &&
