@@ -100,7 +100,8 @@ struct UnsyncedChange {
     std::string strPath;  // the folder, or the device path the file has now (or had last)
     long long nUnits;     // bytes written (+1 per truncation), or entry changes, since the last fsync
 };
-// The changes a cut now would put at risk, in a fixed order: the folders by path, then the files.
+// The changes a cut now would put at risk, in a fixed order: the folders by path, then the files; none under
+// /tmp, which a cut loses whole.
 std::vector<UnsyncedChange> unsyncedChanges();
 // Power off and on again now (after a cutPowerAtStep, or at any moment): the device tree becomes what the
 // flash keeps when of change i (as unsyncedChanges() lists them) its first p_vecKept[i] units reached it, 0

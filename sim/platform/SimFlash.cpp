@@ -245,7 +245,7 @@ std::vector<Change> changesOf(const Flash& p_flash) {
     std::map<std::string, const Folder*> mapByDevicePath;
     for (const auto& entry : p_flash.folders) mapByDevicePath[entry.second.strDevicePath] = &entry.second;
     for (const auto& entry : mapByDevicePath) {
-        if (entry.second->vecChanges.empty()) continue;
+        if (entry.second->vecChanges.empty() || isRamDisk(entry.first)) continue;
         const long long nUnits = static_cast<long long>(entry.second->vecChanges.size());
         vecChanges.push_back(Change{UnsyncedChange{true, entry.first, nUnits}, entry.second, 0});
     }
@@ -253,7 +253,8 @@ std::vector<Change> changesOf(const Flash& p_flash) {
         const Node& node = entry.second;
         if (node.eKind != NODE_FILE || node.vecChanges.empty()) continue;
         const std::string strName = nameOf(p_flash, entry.first);
-        if (strName.empty()) continue;  // removed for good: no cut brings it back
+        // Removed for good, no cut brings it back; or in RAM, which no cut keeps.
+        if (strName.empty() || isRamDisk(strName)) continue;
         long long nUnits = 0;
         for (const DataChange& change : node.vecChanges) nUnits += unitsOf(change);
         vecChanges.push_back(Change{UnsyncedChange{false, strName, nUnits}, nullptr, entry.first});

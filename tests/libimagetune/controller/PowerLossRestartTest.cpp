@@ -1,9 +1,11 @@
-// Power cuts and failed writes in every file the controller stores: the scheme files, the version file and
-// the merged style. Each operation's write steps are counted once; then the power is cut before each step in
-// turn (nothing reaches the flash from there on), or that one step fails while the operation goes on (a
-// short write, a failed sync, a failed rename, ...). After a restart every file must be complete, holding
-// its old content or its new one, no temporary file of a cut write may be left, and the channel must start
-// with the files.
+// Power cuts and failed writes in every file the controller stores: the scheme files and the version file on
+// the flash, and the merged style, which lives in RAM (/tmp) and is written anew at every start. Each
+// operation's write steps are counted once; then the power is cut before each step in turn (nothing reaches
+// the flash from there on), and once after the operation's end, or that one step fails while the operation goes
+// on (a short write, a failed sync, a failed rename, ...). The cut then loses, in each telling way, what had
+// not been made durable: unsynced writes, and entry changes of folders not synced since. On the flash every
+// file must be complete, holding its old content or its new one (the new one once the operation said it saved
+// it); after a restart no temporary file of a cut write may be left, and the channel must start with the files.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../store/FlashLoss.h"
 #include "FileReplace.h"
 #include "InitTestDevice.h"
 #include "SensorFile.h"
@@ -59,14 +62,30 @@ Allowed afterRestart(Allowed p_map) {
     return p_map;
 }
 
+// What an operation is and what it may leave behind, for the power cuts and failed steps tried on it.
+struct Plan {
+    std::function<void()> fnPrepare;
+    std::function<void()> fnOperation;
+    Allowed mapAllowed;       // every stored file right after the fault, and on the flash after any loss
+    Allowed mapAfterRestart;  // once the restarted channel runs
+    // On the flash after any loss, when the operation had run to its end before the cut: what it said it saved.
+    Allowed mapDone;
+    // Right after the operation, given what failed.
+    std::function<void(const std::string&)> fnCheckResult;
+};
+
 class PowerLoss : public InitTest {
 protected:
-    // The controllers go away as the process would at a power cut; nothing of them reaches the flash.
-    void powerOff() {
+    // The controllers go away as the process would at a power cut, and the flash keeps of what had not reached
+    // it what p_vecKept says (qxsim::restartFlash); by default everything, as after an orderly shutdown.
+    void powerOff(const std::vector<long long>& p_vecKept = {}) {
+        stopControllers();
+        qxsim::restartFlash(p_vecKept);
+        iasim::clearCalls();
+    }
+    void stopControllers() {
         for (auto& c : m_vecControllers) c->uinit();
         m_vecControllers.clear();
-        qxsim::resetFaults();
-        iasim::clearCalls();
     }
 
     void blankFlash() {
@@ -89,7 +108,7 @@ protected:
             for (const std::string& strOk : entry.second) bAllowed = bAllowed || strOk == strContent;
             if (!bAllowed) {
                 strProblems += entry.first + (m_root.exists(entry.first) ? " holds " : " is missing, ") +
-                               std::to_string(strContent.size()) + " bytes that are neither old nor new; ";
+                               std::to_string(strContent.size()) + " bytes that are not among those allowed; ";
             }
         }
         return strProblems;
@@ -111,6 +130,7 @@ protected:
             std::string strEarlier = strName.substr(0, nAt) + ".tmp.0." + strName.substr(nAt + strOwn.size());
             std::rename((strFolder + "/" + strName).c_str(), (strFolder + "/" + strEarlier).c_str());
         }
+        qxsim::resetFaults();  // the renames above are the test's, not the library's
     }
 
     // Temporary files of cut writes in the scheme folder: a restart sweeps them away.
@@ -128,7 +148,7 @@ protected:
     // Restarts the channel on the flash as it is and checks that every file is whole and the channel runs
     // with scheme 0 as stored.
     void restartAndCheck(const std::string& p_strWhen, const Allowed& p_mapAfterRestart) {
-        powerOff();
+        iasim::clearCalls();
         passTemporariesToEarlierProcess();
         ISensorController& c = start();
         EXPECT_EQ(checkFiles(p_mapAfterRestart), "") << "after a restart following " << p_strWhen;
@@ -153,37 +173,71 @@ protected:
         return vecSteps;
     }
 
-    // For each step: prepare the flash, arm the fault at that step, run the operation, then restart. With
-    // p_bCut false the single failures are the three a file write can meet: a short write, a failed sync and a
-    // failed rename.
-    void acrossSteps(const std::function<void()>& p_fnPrepare, const std::function<void()>& p_fnOperation,
-                     const Allowed& p_mapAllowed, bool p_bCut) {
-        const std::vector<qxsim::WriteStep> vecSteps = stepsOf(p_fnPrepare, p_fnOperation);
+    // Runs the plan's operation with the fault p_fnArm arms, then cuts the power in each telling way of losing
+    // what had not reached the flash, and restarts: the files are checked right after the fault, on the flash
+    // after the cut, and once the channel runs again.
+    void faultLossAndRestart(const Plan& p_plan, const std::string& p_strWhen, const std::function<void()>& p_fnArm,
+                             const Allowed& p_mapOnFlash, unsigned p_nSeed) {
+        auto run = [&] {
+            p_plan.fnPrepare();
+            qxsim::resetFaults();
+            p_fnArm();
+            p_plan.fnOperation();
+            if (p_plan.fnCheckResult) p_plan.fnCheckResult(p_strWhen);
+            EXPECT_EQ(checkFiles(p_plan.mapAllowed), "") << "right after " << p_strWhen;
+            stopControllers();
+        };
+        auto losses = [&](const flashloss::Changes& p_vecChanges) {
+            return flashloss::tellingLosses(p_vecChanges, p_nSeed, 1);
+        };
+        flashloss::forEachLoss(run, losses, [&](const flashloss::Loss& p_stLoss) {
+            const std::string strWhen = p_strWhen + ", then a cut (" + p_stLoss.strName + ")";
+            EXPECT_EQ(checkFiles(p_mapOnFlash), "") << "on the flash after " << strWhen;
+            restartAndCheck(strWhen, p_plan.mapAfterRestart);
+        });
+    }
+
+    // A power cut before each step of the operation in turn (nothing reaches the flash from there on), and one
+    // after its end.
+    void cutAtEveryStep(const Plan& p_plan) {
+        const std::vector<qxsim::WriteStep> vecSteps = stepsOf(p_plan.fnPrepare, p_plan.fnOperation);
         ASSERT_FALSE(vecSteps.empty());
+        for (const qxsim::WriteStep& stStep : vecSteps) {
+            faultLossAndRestart(
+                p_plan, "a power cut before " + describe(stStep), [&] { qxsim::cutPowerAtStep(stStep.nNumber); },
+                p_plan.mapAllowed, flashloss::baseSeed() * 1000 + static_cast<unsigned>(stStep.nNumber));
+            if (HasFailure()) return;  // one broken step tells the story; the rest would repeat it
+        }
+        faultLossAndRestart(
+            p_plan, "the operation's end", [] {}, p_plan.mapDone.empty() ? p_plan.mapAllowed : p_plan.mapDone,
+            flashloss::baseSeed() * 1000);
+    }
+
+    // Each step of the kinds given fails alone, and the operation goes on: a write puts down half its bytes, any
+    // other step fails and changes nothing. Later the power is cut.
+    void failEveryStep(const Plan& p_plan, const std::vector<qxsim::WriteStepKind>& p_vecKinds) {
+        const std::vector<qxsim::WriteStep> vecSteps = stepsOf(p_plan.fnPrepare, p_plan.fnOperation);
         int nTried = 0;
         for (const qxsim::WriteStep& stStep : vecSteps) {
-            const bool bNamedFault = stStep.eKind == qxsim::STEP_WRITE || stStep.eKind == qxsim::STEP_FILE_SYNC ||
-                                     stStep.eKind == qxsim::STEP_RENAME;
-            if (!p_bCut && !bNamedFault) continue;
+            if (std::find(p_vecKinds.begin(), p_vecKinds.end(), stStep.eKind) == p_vecKinds.end()) continue;
             ++nTried;
-            const std::string strWhen = std::string(p_bCut ? "a power cut before " : "a failed ") + describe(stStep);
-            p_fnPrepare();
-            qxsim::resetFaults();
-            if (p_bCut) {
-                qxsim::cutPowerAtStep(stStep.nNumber);
-            } else {
-                qxsim::failWriteStep(stStep.nNumber);
-            }
-            p_fnOperation();
-            // Even before the restart no file is torn: each is as before or as meant.
-            EXPECT_EQ(checkFiles(p_mapAllowed), "") << "right after " << strWhen;
-            restartAndCheck(strWhen, afterRestart(p_mapAllowed));
-            if (HasFailure()) return;  // one broken step tells the story; the rest would repeat it
+            faultLossAndRestart(
+                p_plan, "a failed " + describe(stStep), [&] { qxsim::failWriteStep(stStep.nNumber); },
+                p_plan.mapAllowed, flashloss::baseSeed() * 1000 + static_cast<unsigned>(stStep.nNumber));
+            if (HasFailure()) return;
         }
         EXPECT_GT(nTried, 0);
     }
 
     std::vector<KeyVal> factory() const { return smallStyleFactory(0); }
+
+    // The merged style init writes: in RAM, so gone after the power-off that ends stepsOf.
+    std::string mergedStyle() {
+        start();
+        const std::string strMerged = m_root.read(kMergedStyle);
+        powerOff();
+        return strMerged;
+    }
 };
 
 // Every file init writes on a blank flash may be missing after a cut, or complete; a restart then writes
@@ -197,9 +251,8 @@ Allowed blankFlashFiles(const std::vector<KeyVal>& p_vecFactory, const std::stri
 }
 
 TEST_F(PowerLoss, CutAtEveryStepOfInitOnABlankFlash) {
-    std::string strMerged;
     std::vector<qxsim::WriteStep> vecSteps = stepsOf([this] { blankFlash(); }, [this] { start(); });
-    strMerged = m_root.read(kMergedStyle);
+    const std::string strMerged = mergedStyle();
     ASSERT_FALSE(strMerged.empty());
     // Every stored file of init is among the steps: its schemes, the version and the merged style.
     std::map<std::string, bool> mapRenamed;
@@ -209,52 +262,34 @@ TEST_F(PowerLoss, CutAtEveryStepOfInitOnABlankFlash) {
     for (int s = 0; s < kSchemes; ++s) EXPECT_TRUE(mapRenamed[schemePath(1, s)]) << s;
     EXPECT_TRUE(mapRenamed[kVersionFile]);
     EXPECT_TRUE(mapRenamed[kMergedStyle]);
-
-    const Allowed mapAllowed = blankFlashFiles(factory(), strMerged);
     const std::vector<qxsim::WriteStep> vecAgain = stepsOf([this] { blankFlash(); }, [this] { start(); });
     EXPECT_EQ(vecAgain.size(), vecSteps.size()) << "init on a blank flash takes the same steps each time";
-    for (const qxsim::WriteStep& stStep : vecSteps) {
-        const std::string strWhen = "a power cut before " + describe(stStep) + " of init on a blank flash";
-        blankFlash();
-        qxsim::resetFaults();
-        qxsim::cutPowerAtStep(stStep.nNumber);
-        start();
-        EXPECT_EQ(checkFiles(mapAllowed), "") << "right after " << strWhen;
-        restartAndCheck(strWhen, afterRestart(mapAllowed));
-        if (HasFailure()) return;
-    }
+
+    const Allowed mapAllowed = blankFlashFiles(factory(), strMerged);
+    cutAtEveryStep(Plan{[this] { blankFlash(); }, [this] { start(); }, mapAllowed, afterRestart(mapAllowed), {}, {}});
 }
 
 TEST_F(PowerLoss, EveryFailedWriteStepOfInitOnABlankFlash) {
-    stepsOf([this] { blankFlash(); }, [this] { start(); });
-    const Allowed mapAllowed = blankFlashFiles(factory(), m_root.read(kMergedStyle));
-    acrossSteps([this] { blankFlash(); }, [this] { start(); }, mapAllowed, false);
+    const Allowed mapAllowed = blankFlashFiles(factory(), mergedStyle());
+    failEveryStep(Plan{[this] { blankFlash(); }, [this] { start(); }, mapAllowed, afterRestart(mapAllowed), {}, {}},
+                  {qxsim::STEP_WRITE, qxsim::STEP_FILE_SYNC, qxsim::STEP_RENAME});
 }
 
 // A stored version of another format: init deletes the channel's schemes and writes them anew.
 TEST_F(PowerLoss, CutAtEveryStepOfInitReplacingStaleSchemes) {
     const std::vector<KeyVal> vecOld = with(factory(), 34, 11);
     auto prepare = [&] { writeFlash({vecOld, vecOld, vecOld, vecOld}, 7); };
-    stepsOf(prepare, [this] { start(); });
-    Allowed mapAllowed = blankFlashFiles(factory(), m_root.read(kMergedStyle));
+    const std::string strMerged = mergedStyle();
+    Allowed mapAllowed = blankFlashFiles(factory(), strMerged);
     for (int s = 0; s < kSchemes; ++s) mapAllowed[schemePath(1, s)].push_back(bytesOf(vecOld));
     mapAllowed[kVersionFile].push_back(versionBytes(7));
     // After the restart the stale schemes are gone in every case: the version still says 7 until they are.
-    Allowed mapAfter = afterRestart(blankFlashFiles(factory(), m_root.read(kMergedStyle)));
-    const std::vector<qxsim::WriteStep> vecSteps = stepsOf(prepare, [this] { start(); });
-    for (const qxsim::WriteStep& stStep : vecSteps) {
-        const std::string strWhen = "a power cut before " + describe(stStep) + " of init over stale schemes";
-        prepare();
-        qxsim::resetFaults();
-        qxsim::cutPowerAtStep(stStep.nNumber);
-        start();
-        EXPECT_EQ(checkFiles(mapAllowed), "") << "right after " << strWhen;
-        restartAndCheck(strWhen, mapAfter);
-        if (HasFailure()) return;
-    }
+    const Allowed mapAfter = afterRestart(blankFlashFiles(factory(), strMerged));
+    cutAtEveryStep(Plan{prepare, [this] { start(); }, mapAllowed, mapAfter, {}, {}});
 }
 
-// Saving a changed scheme: the file keeps the old scheme or takes the new one whole, however the save ends.
+// Saving a changed scheme: the file keeps the old scheme or takes the new one whole, however the save ends,
+// and keeps the new one once the save said so.
 class PowerLossFlush : public PowerLoss {
 protected:
     void SetUp() override {
@@ -271,44 +306,48 @@ protected:
         ASSERT_EQ(m_vecControllers.size(), 1u);
         m_nFlushResult = m_vecControllers.back()->flush();
     }
-    Allowed allowed() const {
+    // Scheme 0 as p_vecScheme0 allows; the others and the version as they were.
+    Allowed allowed(const std::vector<std::string>& p_vecScheme0) const {
         Allowed map;
-        map[schemePath(1, 0)] = {bytesOf(factory()), bytesOf(m_vecNew)};
+        map[schemePath(1, 0)] = p_vecScheme0;
         for (int s = 1; s < kSchemes; ++s) map[schemePath(1, s)] = {bytesOf(factory())};
         map[kVersionFile] = {versionBytes(kVersion)};
         return map;
+    }
+    Plan plan(const Allowed& p_mapAllowed) {
+        return Plan{[this] { prepare(); }, [this] { save(); }, p_mapAllowed, p_mapAllowed, {}, {}};
     }
     std::vector<KeyVal> m_vecNew;
     int m_nFlushResult = 0;
 };
 
 TEST_F(PowerLossFlush, CutAtEveryStepOfASave) {
-    acrossSteps([this] { prepare(); }, [this] { save(); }, allowed(), true);
+    Plan stPlan = plan(allowed({bytesOf(factory()), bytesOf(m_vecNew)}));
+    stPlan.mapDone = allowed({bytesOf(m_vecNew)});
+    cutAtEveryStep(stPlan);
 }
 
 TEST_F(PowerLossFlush, AFailedStepOfASaveIsReportedAndKeepsTheOldScheme) {
-    const std::vector<qxsim::WriteStep> vecSteps = stepsOf([this] { prepare(); }, [this] { save(); });
-    Allowed mapOld = allowed();
-    mapOld[schemePath(1, 0)] = {bytesOf(factory())};
-    int nTried = 0;
-    for (const qxsim::WriteStep& stStep : vecSteps) {
-        // A failed folder sync comes after the rename: the new scheme is in place by then.
-        if (stStep.eKind == qxsim::STEP_DIR_SYNC || stStep.eKind == qxsim::STEP_REMOVE) continue;
-        ++nTried;
-        prepare();
-        qxsim::resetFaults();
-        qxsim::failWriteStep(stStep.nNumber);
-        save();
-        EXPECT_NE(m_nFlushResult, 0) << "a failed " << describe(stStep) << " reported as saved";
-        EXPECT_EQ(checkFiles(mapOld), "") << "after a failed " << describe(stStep);
-        restartAndCheck("a failed " + describe(stStep) + " of a save", mapOld);
-        if (HasFailure()) return;
-    }
-    EXPECT_GE(nTried, 3);  // at least the write, the sync and the rename
+    Plan stPlan = plan(allowed({bytesOf(factory())}));
+    stPlan.fnCheckResult = [this](const std::string& p_strWhen) {
+        EXPECT_NE(m_nFlushResult, 0) << p_strWhen << " reported as saved";
+    };
+    // A failed folder sync comes after the rename: the new scheme is in place by then (see below).
+    failEveryStep(stPlan, {qxsim::STEP_OPEN, qxsim::STEP_WRITE, qxsim::STEP_FILE_SYNC, qxsim::STEP_RENAME});
+}
+
+// A save whose folder sync failed has its new scheme in place, but a cut may still undo the rename, so it must
+// not be reported as done. Disabled until a replace whose folder sync fails reports a failure.
+TEST_F(PowerLossFlush, DISABLED_ASaveWhoseFolderSyncFailedIsNotReportedAsDone) {
+    Plan stPlan = plan(allowed({bytesOf(factory()), bytesOf(m_vecNew)}));
+    stPlan.fnCheckResult = [this](const std::string& p_strWhen) {
+        EXPECT_NE(m_nFlushResult, 0) << p_strWhen << " reported as saved, yet a cut may undo it";
+    };
+    failEveryStep(stPlan, {qxsim::STEP_DIR_SYNC});
 }
 
 // A factory reset deletes the channel's schemes and starts again: cut anywhere, the restart finds each file
-// with the user's scheme or the factory one, never a torn one.
+// with the user's scheme or the factory one, never a torn one, and once the reset is done, the factory one.
 TEST_F(PowerLoss, CutAtEveryStepOfAFactoryReset) {
     const std::vector<KeyVal> vecUser = with(factory(), 34, 66);
     auto prepare = [&] {
@@ -317,10 +356,14 @@ TEST_F(PowerLoss, CutAtEveryStepOfAFactoryReset) {
         start();
     };
     auto reset = [this] { m_vecControllers.back()->resetParameters(); };
-    Allowed mapAllowed;
-    for (int s = 0; s < kSchemes; ++s) mapAllowed[schemePath(1, s)] = {"", bytesOf(vecUser), bytesOf(factory())};
+    Allowed mapAllowed, mapDone;
+    for (int s = 0; s < kSchemes; ++s) {
+        mapAllowed[schemePath(1, s)] = {"", bytesOf(vecUser), bytesOf(factory())};
+        mapDone[schemePath(1, s)] = {bytesOf(factory())};
+    }
     mapAllowed[kVersionFile] = {versionBytes(kVersion)};
-    acrossSteps(prepare, reset, mapAllowed, true);
+    mapDone[kVersionFile] = {versionBytes(kVersion)};
+    cutAtEveryStep(Plan{prepare, reset, mapAllowed, afterRestart(mapAllowed), mapDone, {}});
 }
 
 // The cut itself, as the tests above rely on it: from the chosen step on nothing changes on the flash.
