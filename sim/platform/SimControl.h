@@ -24,18 +24,19 @@ void setWaitScale(double scale);
 double getWaitScale();
 
 // ---- File-system faults ------------------------------------------------------------------------------------
-// Only QxFile is affected; QxLogger is not, so an error report written while a fault is armed does not use it
-// up. A fault acts as a power cut at that point would: nothing else breaks, so code that ignores a failed step
-// goes on and its damage shows.
+// Only QxFile's opens for writing and writes are affected, and, in a test program (which loads the fault layer
+// of faults/), fsync, rename and unlink under the device root; QxLogger is not, so an error report written
+// while a fault is armed does not use it up. A fault acts as a power cut at that point would: nothing else breaks, so
+// code that ignores a failed step goes on and its damage shows.
 
 // The next QxFile::write calls together write at most nBytes more bytes; the call that reaches the limit writes
 // the bytes up to it and returns the short count, and every later call writes nothing and returns 0.
 // -1 disables the limit; 0 makes every write fail.
 void failWriteAfter(long long nBytes);
-// The next QxFile::renamePath fails with -1 and errno EIO, changing nothing.
+// The next rename fails with -1 and errno EIO, changing nothing.
 void failNextRename();
-// The next fsync (QxFile::flush(true) or QxFile::syncDir) fails with errno EIO. flush(true) still hands the
-// buffered data to the kernel first, as a real failed fsync would.
+// The next fsync, of a file or a folder, fails with errno EIO. What was written stays with the kernel, as after
+// a real failed fsync, and is not made durable.
 void failNextSync();
 // Until cleared, every QxFile::open that writes (modeWrite or modeAppend) a device path containing the text
 // fails with errno EROFS; "" clears it. Reading stays possible, like a flash partition turned read-only.
@@ -48,16 +49,16 @@ void resetFaults();
 // prove a file is replaced whole (temporary file, write, flush + fsync, rename, fsync of the folder).
 struct FileOpCounts {
     long long nBytesWritten;  // bytes QxFile::write actually wrote
-    int nFileSyncs;           // QxFile::flush(true)
-    int nDirSyncs;            // QxFile::syncDir
-    int nRenames;             // QxFile::renamePath
-    int nRemoves;             // QxFile::removePath
+    int nFileSyncs;           // fsync of a file
+    int nDirSyncs;            // fsync of a folder
+    int nRenames;             // rename
+    int nRemoves;             // unlink
 };
 FileOpCounts fileOpCounts();
 
 // ---- Write steps: power cuts at a chosen point -----------------------------------------------------------
-// Every QxFile call that changes the file system is one write step, numbered from 1 since the last
-// resetFaults(): an open for writing, a write, a flush(true), a syncDir, a renamePath, a removePath. A test
+// Every call that changes the file system is one write step, numbered from 1 since the last resetFaults(): a
+// QxFile open for writing, a QxFile write, an fsync of a file or a folder, a rename, an unlink. A test
 // counts the steps of an operation once, then cuts the power at each of them in turn.
 
 enum WriteStepKind { STEP_OPEN, STEP_WRITE, STEP_FILE_SYNC, STEP_DIR_SYNC, STEP_RENAME, STEP_REMOVE };
@@ -86,11 +87,12 @@ void failWriteStep(long long nStep);
 // - a folder's entries as of its last fsync, and the entry changes since: files created by an open, renames
 //   and removals, in their order.
 // A cut keeps of each file's writes, and of each folder's entry changes, any first part: none, some (up to any
-// byte) or all; a change undone brings back the entry as the folder's last fsync saw it, with the content that
-// file had last made durable. A file whose data reaches the flash only through its folder is the empty file it
-// was created as. Everything before the cut is modelled; whatever the process does after a cutPowerAtStep
-// fails anyway. Files written behind the file layer's back after resetFaults() are not seen, and only files and
-// symbolic links are restored; other entries are left as they are.
+// byte) or all, each file and folder on its own. An entry change undone brings back the entry as it was, with
+// the content that file had made durable; a file created since its last fsync is empty on the flash. A file's
+// fsync does not make its name durable, nor a folder's fsync its files' data. What the process does after a
+// cutPowerAtStep fails anyway, so the flash holds at most what came before the cut. Files written behind the
+// file layer's back after resetFaults() are not seen, and only files and symbolic links are put back; other
+// entries are left as they are.
 // Nothing under /tmp survives a cut: it is RAM on the camera, and a restart removes what was written there.
 // Since the flash keeps the durable state itself, fsync under the device root does not wait for the host's disk.
 

@@ -221,13 +221,20 @@ void prune(Flash& p_flash) {
         it = p_flash.nodes.count(it->second) ? std::next(it) : p_flash.inodes.erase(it);
 }
 
-// A device path that names the node now, or named it at the folder's last fsync.
+// A device path that names the node now, named it at the folder's last fsync, or named it since; "" when no
+// cut can bring it back.
 std::string nameOf(const Flash& p_flash, int p_nNode) {
     for (const Entries Folder::*pWhich : {&Folder::current, &Folder::durable}) {
         for (const auto& folderEntry : p_flash.folders) {
             for (const auto& entry : folderEntry.second.*pWhich) {
                 if (entry.second == p_nNode) return joinPath(folderEntry.second.strDevicePath, entry.first);
             }
+        }
+    }
+    for (const auto& folderEntry : p_flash.folders) {
+        for (const EntryChange& change : folderEntry.second.vecChanges) {
+            if (change.eKind == ENTRY_BIND && change.nNode == p_nNode)
+                return joinPath(folderEntry.second.strDevicePath, change.strName);
         }
     }
     return std::string();
@@ -253,7 +260,7 @@ std::vector<Change> changesOf(const Flash& p_flash) {
         const Node& node = entry.second;
         if (node.eKind != NODE_FILE || node.vecChanges.empty()) continue;
         const std::string strName = nameOf(p_flash, entry.first);
-        // Removed for good, no cut brings it back; or in RAM, which no cut keeps.
+        // Removed for good; or in RAM, which no cut keeps.
         if (strName.empty() || isRamDisk(strName)) continue;
         long long nUnits = 0;
         for (const DataChange& change : node.vecChanges) nUnits += unitsOf(change);
