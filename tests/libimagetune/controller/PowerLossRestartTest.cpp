@@ -214,8 +214,8 @@ protected:
     }
 
     // Each step of the kinds given fails alone, and the operation goes on: a write puts down half its bytes, any
-    // other step fails and changes nothing. Later the power is cut.
-    void failEveryStep(const Plan& p_plan, const std::vector<qxsim::WriteStepKind>& p_vecKinds) {
+    // other step fails and changes nothing. Later the power is cut. The number of steps tried.
+    int failEveryStep(const Plan& p_plan, const std::vector<qxsim::WriteStepKind>& p_vecKinds) {
         const std::vector<qxsim::WriteStep> vecSteps = stepsOf(p_plan.fnPrepare, p_plan.fnOperation);
         int nTried = 0;
         for (const qxsim::WriteStep& stStep : vecSteps) {
@@ -224,9 +224,10 @@ protected:
             faultLossAndRestart(
                 p_plan, "a failed " + describe(stStep), [&] { qxsim::failWriteStep(stStep.nNumber); },
                 p_plan.mapAllowed, flashloss::baseSeed() * 1000 + static_cast<unsigned>(stStep.nNumber));
-            if (HasFailure()) return;
+            if (HasFailure()) break;
         }
         EXPECT_GT(nTried, 0);
+        return nTried;
     }
 
     std::vector<KeyVal> factory() const { return smallStyleFactory(0); }
@@ -333,7 +334,9 @@ TEST_F(PowerLossFlush, AFailedStepOfASaveIsReportedAndKeepsTheOldScheme) {
         EXPECT_NE(m_nFlushResult, 0) << p_strWhen << " reported as saved";
     };
     // A failed folder sync comes after the rename: the new scheme is in place by then (see below).
-    failEveryStep(stPlan, {qxsim::STEP_OPEN, qxsim::STEP_WRITE, qxsim::STEP_FILE_SYNC, qxsim::STEP_RENAME});
+    const int nTried =
+        failEveryStep(stPlan, {qxsim::STEP_OPEN, qxsim::STEP_WRITE, qxsim::STEP_FILE_SYNC, qxsim::STEP_RENAME});
+    EXPECT_GE(nTried, 3);  // at least the write, the sync and the rename
 }
 
 // A save whose folder sync failed has its new scheme in place, but a cut may still undo the rename, so it must
