@@ -6,6 +6,7 @@
 
 #include "Diagnostics.h"
 #include "SensorStyle.h"
+#include "StyleShowFlags.h"
 #include "StyleWalk.h"
 #include "XmlText.h"
 
@@ -23,13 +24,6 @@ const int kStyleMarkerCmds[] = {
 const int kMarkerNoPreference = 100;
 const int kCustomListCmd = 49;
 const int kCustomListBase = 200;  // style value 200 + d: the style's own choices, default d
-
-struct StyleShowFlags {
-    bool bShowWDR;
-    bool bShowLDC;
-    bool bShowBeaway;
-    bool bShowFisheyeRotate;
-};
 
 // Elements removed once the commands are applied, in this order.
 struct StyleRemoval {
@@ -96,6 +90,10 @@ void applyDynamicCmd(int nIaChannel, TiXmlElement* pRoot, int i, int cmd) {
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, bool p_bShowWDRFalg, bool p_bShowLDCFlag) {
     const StyleShowFlags stFlags = {p_bShowWDRFalg, p_bShowLDCFlag, g_bShoWBeawayFalg.load(),
                                     g_bShoWFisheyeRotateFlag.load()};
+    return getDnaStyle(p_channelID, szStyle, strStyle, stFlags);
+}
+
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, const StyleShowFlags& stFlags) {
     const int nIaChannel = p_channelID > INT_MIN ? p_channelID - 1 : INT_MIN;
 
     ia_dynamic_params_cmds_st dnaCmdList;
