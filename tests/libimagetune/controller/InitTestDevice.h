@@ -135,6 +135,11 @@ protected:
         m_root.write(p_strDevicePath,
                      std::string(reinterpret_cast<const char*>(p_vecPairs.data()), p_vecPairs.size() * sizeof(KeyVal)));
     }
+    static std::vector<u32> keysOf(const std::vector<KeyVal>& p_vecPairs) {
+        std::vector<u32> vecKeys;
+        for (const KeyVal& kv : p_vecPairs) vecKeys.push_back(kv.key);
+        return vecKeys;
+    }
     static u32 valueOf(const std::vector<KeyVal>& p_vecPairs, u32 p_nKey) {
         for (const KeyVal& kv : p_vecPairs) {
             if (kv.key == p_nKey) return kv.value;
