@@ -91,7 +91,8 @@ struct Options {
 
 // 0: go on; 1: done (help or version printed); 2: bad input (reported).
 int parseOptions(int argc, char** argv, Options& p_stOptions) {
-    const char* const aszValued[] = {"--root", "--device-type", "--hardware-model", "--detail", "--channels", "--script"};
+    const char* const aszValued[] = {"--root",   "--device-type", "--hardware-model",
+                                     "--detail", "--channels",    "--script"};
     for (int i = 1; i < argc; ++i) {
         std::string strArg = argv[i];
         bool bValued = std::find(std::begin(aszValued), std::end(aszValued), strArg) != std::end(aszValued);
@@ -160,7 +161,8 @@ int main(int argc, char** argv) {
             if (!parseCommandLines(stStep.vecLines, "demo", vecCommands, strError)) return badInput(strError);
         }
     } else if (!stOptions.vecWords.empty()) {
-        if (!stOptions.strScript.empty()) return badInput("give commands either as arguments or with --script, not both");
+        if (!stOptions.strScript.empty())
+            return badInput("give commands either as arguments or with --script, not both");
         std::string strHelp;
         if (!parseCommandWords(stOptions.vecWords, vecCommands, strHelp, strError)) return badInput(strError);
         if (!strHelp.empty()) {
@@ -199,7 +201,8 @@ int main(int argc, char** argv) {
     // Keys and values are checked against the keys of the channel each command acts on, before any runs.
     int nChannel = 1;
     for (SimCommand& stCommand : vecCommands) {
-        if (!resolveCommand(stCommand, objSession.keys(nChannel), stOptions.bForce, strError)) return badInput(strError);
+        if (!resolveCommand(stCommand, objSession.keys(nChannel), stOptions.bForce, strError))
+            return badInput(strError);
         if (stCommand.strName == "channel") nChannel = static_cast<int>(stCommand.nNumber);
     }
 

@@ -82,8 +82,8 @@ bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p
     // An empty folder is seeded like a missing one; a folder with other things in it is never written into.
     if (!p_bSeeded && fs::is_empty(root, ec)) p_bSeeded = true;
     if (!p_bSeeded && !fs::exists(root / fs::path(MACHINE_INFO_FILE).relative_path(), ec)) {
-        p_strError = "the device root " + root.string() + " holds no camera: machine information " +
-                     MACHINE_INFO_FILE + " is missing (give an empty or new folder to seed a blank camera)";
+        p_strError = "the device root " + root.string() + " holds no camera: machine information " + MACHINE_INFO_FILE +
+                     " is missing (give an empty or new folder to seed a blank camera)";
         return false;
     }
     if (p_bSeeded) {

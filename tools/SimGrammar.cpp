@@ -27,8 +27,8 @@ public:
     }
     // Records the fault at the current character; always false.
     bool fail(const std::string& p_strWhat) {
-        m_strError = (atEnd() ? std::string("at the end: ") : "character " + std::to_string(m_nPos + 1) + ": ") +
-                     p_strWhat;
+        m_strError =
+            (atEnd() ? std::string("at the end: ") : "character " + std::to_string(m_nPos + 1) + ": ") + p_strWhat;
         return false;
     }
     bool failFound(const std::string& p_strExpected) {

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "DeviceRoot.h"
 #include "ISensorController.h"
+#include "SensorStyle.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -24,12 +26,9 @@ const struct {
     int32_t nCmd;
     const char* szName;
 } IA_COMMAND_NAMES[] = {
-    {IA_CMD_AE_INFO, "IA_CMD_AE_INFO"},
-    {IA_CMD_DN_STATE, "IA_CMD_DN_STATE"},
-    {IA_CMD_IR_LED_INFO, "IA_CMD_IR_LED_INFO"},
-    {IA_CMD_CAMERA_VERSION, "IA_CMD_CAMERA_VERSION"},
-    {IA_CMD_SENSOR_CHECK, "IA_CMD_SENSOR_CHECK"},
-    {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "IA_CMD_DYNAMIC_PARAMS_CMDS_GET"},
+    {IA_CMD_AE_INFO, "IA_CMD_AE_INFO"},           {IA_CMD_DN_STATE, "IA_CMD_DN_STATE"},
+    {IA_CMD_IR_LED_INFO, "IA_CMD_IR_LED_INFO"},   {IA_CMD_CAMERA_VERSION, "IA_CMD_CAMERA_VERSION"},
+    {IA_CMD_SENSOR_CHECK, "IA_CMD_SENSOR_CHECK"}, {IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "IA_CMD_DYNAMIC_PARAMS_CMDS_GET"},
 };
 
 bool readInt(const TiXmlElement* p_pElem, const char* p_szName, int32_t& p_nVal) {
@@ -108,37 +107,24 @@ std::string SimRange::text() const {
     return strOut;
 }
 
-void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nChannel) {
+void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nCameraID) {
     m_vecKeys.clear();
     m_mapIndex.clear();
 
-    // The channel's scheme keys are the (id, value) elements of its UI style, in document order.
-    TiXmlDocument doc;
-    doc.Parse(p_objChannel.getUIStyleFile().c_str(), nullptr, TIXML_ENCODING_UTF8);
-    std::vector<const TiXmlElement*> vecStack = {doc.RootElement()};
-    while (!vecStack.empty()) {
-        const TiXmlElement* pElem = vecStack.back();
-        vecStack.pop_back();
-        if (pElem == nullptr) continue;
-        int32_t nId = 0, nValue = 0;
-        if (readInt(pElem, "id", nId) && readInt(pElem, "value", nValue) &&
-            m_mapIndex.count(static_cast<uint32_t>(nId)) == 0) {
-            SimKeyInfo stInfo;
-            stInfo.nKey = static_cast<uint32_t>(nId);
-            const char* szName = pElem->Attribute("name");
-            stInfo.strName = szName != nullptr ? szName : "";
-            stInfo.pRow = findKeyRow(stInfo.nKey);
-            stInfo.bInScheme = true;
-            stInfo.stRange = styleRange(pElem);
-            m_mapIndex[stInfo.nKey] = m_vecKeys.size();
-            m_vecKeys.push_back(stInfo);
-        }
-        // Pre-order: children before the following siblings.
-        std::vector<const TiXmlElement*> vecChildren;
-        for (const TiXmlElement* pChild = pElem->FirstChildElement(); pChild; pChild = pChild->NextSiblingElement()) {
-            vecChildren.push_back(pChild);
-        }
-        vecStack.insert(vecStack.end(), vecChildren.rbegin(), vecChildren.rend());
+    // The keys of the channel's schemes, in scheme order.
+    std::string strPairs;
+    p_objChannel.getAllParameters(strPairs);
+    std::vector<KeyVal> vecPairs(strPairs.size() / 5 + 1);
+    u32 nPairs = 0;
+    keyval_str2st(strPairs, vecPairs.data(), &nPairs, static_cast<u32>(vecPairs.size()));
+    for (u32 i = 0; i < nPairs; ++i) {
+        if (m_mapIndex.count(vecPairs[i].key) != 0) continue;
+        SimKeyInfo stInfo;
+        stInfo.nKey = vecPairs[i].key;
+        stInfo.pRow = findKeyRow(stInfo.nKey);
+        stInfo.bInScheme = true;
+        m_mapIndex[stInfo.nKey] = m_vecKeys.size();
+        m_vecKeys.push_back(stInfo);
     }
     m_nSchemeKeys = m_vecKeys.size();
 
@@ -157,20 +143,47 @@ void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nChannel) {
         m_vecKeys.push_back(stInfo);
     }
 
+    // Names and the style's own valid values from the channel's merged UI style, which still holds the
+    // elements that the style for the UI leaves out.
+    char szMerged[64];
+    snprintf(szMerged, sizeof(szMerged), SNS_MERGE_STYLE_FILE, p_nCameraID);
+    TiXmlDocument doc;
+    doc.LoadFile(qx_device_path(szMerged).c_str(), TIXML_ENCODING_UTF8);
+    std::vector<const TiXmlElement*> vecStack = {doc.RootElement()};
+    while (!vecStack.empty()) {
+        const TiXmlElement* pElem = vecStack.back();
+        vecStack.pop_back();
+        if (pElem == nullptr) continue;
+        int32_t nId = 0;
+        auto it = readInt(pElem, "id", nId) ? m_mapIndex.find(static_cast<uint32_t>(nId)) : m_mapIndex.end();
+        if (it != m_mapIndex.end() && m_vecKeys[it->second].strName.empty()) {
+            const char* szName = pElem->Attribute("name");
+            m_vecKeys[it->second].strName = szName != nullptr ? szName : "";
+            m_vecKeys[it->second].stRange = styleRange(pElem);
+        }
+        // Document order: the first element of a key names it.
+        std::vector<const TiXmlElement*> vecChildren;
+        for (const TiXmlElement* pChild = pElem->FirstChildElement(); pChild; pChild = pChild->NextSiblingElement()) {
+            vecChildren.push_back(pChild);
+        }
+        vecStack.insert(vecStack.end(), vecChildren.rbegin(), vecChildren.rend());
+    }
+
     // The IA library's valid values of the commands it lists, for the keys that are sent as those commands.
     ia_dynamic_params_cmds_st stList;
     memset(&stList, 0, sizeof(stList));
-    if (ia_ioctrl_v2(p_nChannel - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList) != 0) return;
+    if (ia_ioctrl_v2(p_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList) != 0) return;
     for (int i = 0; i < ia_cmds_count(&stList); ++i) {
         ia_dynamic_params_attr_st stAttr;
         memset(&stAttr, 0, sizeof(stAttr));
-        if (ia_ioctrl_v2(p_nChannel - 1, stList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr) != 0) continue;
+        if (ia_ioctrl_v2(p_nCameraID - 1, stList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr) != 0) continue;
         SimRange stRange;
         stRange.eSource = SimRange::IA;
         stRange.bList = stAttr.attr_type == 0;
         stRange.nMin = stAttr.min_val;
         stRange.nMax = stAttr.max_val;
-        for (int j = 0; stRange.bList && j < ia_items_count(&stAttr); ++j) stRange.vecChoices.push_back({stAttr.item[j], ""});
+        for (int j = 0; stRange.bList && j < ia_items_count(&stAttr); ++j)
+            stRange.vecChoices.push_back({stAttr.item[j], ""});
         stRange.bDefault = true;
         stRange.nDefault = stAttr.def_val;
         for (SimKeyInfo& stInfo : m_vecKeys) {

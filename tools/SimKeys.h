@@ -53,18 +53,18 @@ struct SimRange {
 
 struct SimKeyInfo {
     uint32_t nKey = 0;
-    std::string strName;               // the UI style's name; empty when the style has none
-    const SimKeyRow* pRow = nullptr;   // null: not in the key-command table
-    bool bInScheme = false;            // one of the channel's scheme keys
+    std::string strName;              // the UI style's name; empty when the style has none
+    const SimKeyRow* pRow = nullptr;  // null: not in the key-command table
+    bool bInScheme = false;           // one of the channel's scheme keys
     SimRange stRange;
 };
 
 // The keys of one channel.
 class SimKeyCatalogue {
 public:
-    // Reads the channel's UI style and the IA library's dynamic parameters. Calls the IA library directly
-    // (the range of every listed command), so build it before the IA call log is read.
-    void build(ISensorController& p_objChannel, int p_nChannel);
+    // Reads the channel's keys, its merged UI style and the IA library's dynamic parameters. Calls the IA
+    // library directly (the range of every listed command), so build it before the IA call log is read.
+    void build(ISensorController& p_objChannel, int p_nCameraID);
 
     // Scheme keys in scheme order, then the table's other rows by key.
     const std::vector<SimKeyInfo>& keys() const { return m_vecKeys; }

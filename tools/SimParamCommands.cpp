@@ -3,7 +3,6 @@
 
 #include "SimSession.h"
 
-
 namespace {
 
 std::string pairText(const std::vector<KeyVal>& p_vecPairs) {
@@ -96,7 +95,8 @@ bool SimSession::cmdRange(const SimCommand& p_stCommand, std::string&) {
     const SimKeyInfo* pInfo = currentKeys().find(nKey);
     SimRange stRange = pInfo != nullptr ? pInfo->stRange : SimRange();
     if (m_objOut.json()) {
-        m_objOut.document({{"channel", m_nChannel}, {"key", nKey}, {"name", keyName(nKey)}, {"range", rangeJson(stRange)}});
+        m_objOut.document(
+            {{"channel", m_nChannel}, {"key", nKey}, {"name", keyName(nKey)}, {"range", rangeJson(stRange)}});
         return true;
     }
     if (!stRange.known()) {
@@ -104,9 +104,8 @@ bool SimSession::cmdRange(const SimCommand& p_stCommand, std::string&) {
                       keyName(nKey).c_str());
     } else {
         std::string strDefault = stRange.bDefault ? "default " + std::to_string(stRange.nDefault) + ", " : "";
-        m_objOut.data("  key %u (%s): %svalid values %s (from the %s)", nKey, keyName(nKey).c_str(),
-                      strDefault.c_str(), stRange.text().c_str(),
-                      stRange.eSource == SimRange::IA ? "IA library" : "UI style");
+        m_objOut.data("  key %u (%s): %svalid values %s (from the %s)", nKey, keyName(nKey).c_str(), strDefault.c_str(),
+                      stRange.text().c_str(), stRange.eSource == SimRange::IA ? "IA library" : "UI style");
     }
     return true;
 }
@@ -133,15 +132,14 @@ bool SimSession::cmdKeys(const SimCommand&, std::string&) {
                                {"range", rangeJson(stInfo.stRange)}});
             continue;
         }
-        std::string strValues = stInfo.bInScheme ? "value=" + (bCurrent ? std::to_string(nCurrent) : "?") +
-                                                       " factory=" +
-                                                       (bFactory ? std::to_string(static_cast<int32_t>(nFactoryValue))
-                                                                 : "?")
-                                                 : "not in the channel's schemes";
-        std::string strRange = stInfo.stRange.known() ? " " + std::string(stInfo.stRange.bList ? "values " : "range ") +
-                                                            stInfo.stRange.text() + " (" +
-                                                            stInfo.stRange.sourceName() + ")"
-                                                      : "";
+        std::string strValues =
+            stInfo.bInScheme ? "value=" + (bCurrent ? std::to_string(nCurrent) : "?") +
+                                   " factory=" + (bFactory ? std::to_string(static_cast<int32_t>(nFactoryValue)) : "?")
+                             : "not in the channel's schemes";
+        std::string strRange = stInfo.stRange.known()
+                                   ? " " + std::string(stInfo.stRange.bList ? "values " : "range ") +
+                                         stInfo.stRange.text() + " (" + stInfo.stRange.sourceName() + ")"
+                                   : "";
         m_objOut.data("%6u %-22s %-40s %-26s %s%s", stInfo.nKey, stInfo.strName.empty() ? "-" : stInfo.strName.c_str(),
                       pRow != nullptr ? pRow->szConstant : "-", applied(stInfo).c_str(), strValues.c_str(),
                       strRange.c_str());

@@ -74,8 +74,9 @@ std::string SimSession::schemeModeText(const SchemeState& p_stState) {
         return "scheme mode 2 (day/night): the sensor thread takes scheme 0 by day and scheme 1 by night";
     }
     if (p_stState.bTimeMode) {
-        return std::string("scheme mode 1 (time): the sensor thread takes the first scheme whose time window holds "
-                           "the time, ") +
+        return std::string(
+                   "scheme mode 1 (time): the sensor thread takes the first scheme whose time window holds "
+                   "the time, ") +
                (p_stState.bLpr ? "and outside every window the day/night scheme (an LPR camera)"
                                : "and scheme 0 outside every window");
     }
@@ -86,8 +87,9 @@ bool SimSession::cmdSchedule(const SimCommand& p_stCommand, std::string&) {
     SchemeState stState = schemeState(true);
     bool bAssumed = !p_stCommand.vecFlags.empty();
     if (bAssumed) stState.nDayNight = p_stCommand.vecFlags[0] == "--night" ? 1 : 0;
-    std::string strDayNight = std::string(stState.nDayNight == 0 ? "day" : "night") +
-                              (bAssumed ? " (as asked)" : " (state " + std::to_string(stState.nDayNight) + ", as the sensor reports)");
+    std::string strDayNight =
+        std::string(stState.nDayNight == 0 ? "day" : "night") +
+        (bAssumed ? " (as asked)" : " (state " + std::to_string(stState.nDayNight) + ", as the sensor reports)");
     int nDayNightScheme = stState.nDayNight != 0 ? 1 : 0;
 
     // What rules at minute m, and why: the same text for every minute of one reason, so that runs of minutes
@@ -105,8 +107,8 @@ bool SimSession::cmdSchedule(const SimCommand& p_stCommand, std::string&) {
         for (size_t i = 0; i < stState.vecWindows.size(); ++i) {
             if (!stState.vecWindows[i].holds(nTime)) continue;
             p_nScheme = static_cast<int>(i);
-            std::string strWhy = "the window " + stState.vecWindows[i].text() + " of scheme " + std::to_string(i) +
-                                 " holds the time";
+            std::string strWhy =
+                "the window " + stState.vecWindows[i].text() + " of scheme " + std::to_string(i) + " holds the time";
             for (size_t j = i + 1; j < stState.vecWindows.size(); ++j) {
                 if (stState.vecWindows[j].holds(nTime)) {
                     strWhy += " (it comes before scheme " + std::to_string(j) + ", whose window holds it too)";
@@ -141,7 +143,8 @@ bool SimSession::cmdSchedule(const SimCommand& p_stCommand, std::string&) {
     for (size_t i = 0; stState.bTimeMode && stState.nParamMode != 0 && i < stState.vecWindows.size(); ++i) {
         const SchemeWindow& w = stState.vecWindows[i];
         bool bHoldsAny = false;
-        for (int m = 0; m < DAY_MINUTES && !bHoldsAny; ++m) bHoldsAny = w.holds(static_cast<u32>(m / 60 * 100 + m % 60));
+        for (int m = 0; m < DAY_MINUTES && !bHoldsAny; ++m)
+            bHoldsAny = w.holds(static_cast<u32>(m / 60 * 100 + m % 60));
         if (w.start() >= w.end()) {
             vecNotes.push_back("the window " + w.text() + " of scheme " + std::to_string(i) +
                                " holds no time: it is empty or reversed, and a window does not wrap past midnight");

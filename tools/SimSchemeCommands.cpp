@@ -151,7 +151,8 @@ bool SimSession::cmdRun(const SimCommand& p_stCommand, std::string&) {
             c.getParamScheme(nScheme);
             if (nScheme == vecSchemes[i]) continue;
             if (m_objOut.json()) {
-                objSwitches.push_back({{"time", clockText()}, {"channel", i + 1}, {"from", vecSchemes[i]}, {"to", nScheme}});
+                objSwitches.push_back(
+                    {{"time", clockText()}, {"channel", i + 1}, {"from", vecSchemes[i]}, {"to", nScheme}});
             } else {
                 m_objOut.data("  %s channel %zu: the sensor thread switched from scheme %d to scheme %d",
                               clockText().c_str(), i + 1, vecSchemes[i], nScheme);
@@ -162,7 +163,8 @@ bool SimSession::cmdRun(const SimCommand& p_stCommand, std::string&) {
         }
     }
     if (m_objOut.json()) {
-        m_objOut.document({{"from", strFrom}, {"to", clockText()}, {"passes", p_stCommand.nNumber}, {"switches", objSwitches}});
+        m_objOut.document(
+            {{"from", strFrom}, {"to", clockText()}, {"passes", p_stCommand.nNumber}, {"switches", objSwitches}});
     } else {
         m_objOut.data("  %ld passes from %s to %s, %d scheme switch%s", p_stCommand.nNumber, strFrom.c_str(),
                       clockText().c_str(), nSwitches, nSwitches == 1 ? "" : "es");
@@ -172,7 +174,8 @@ bool SimSession::cmdRun(const SimCommand& p_stCommand, std::string&) {
     for (size_t i = 0; i < m_vecChannels.size(); ++i) {
         if (vecSwitches[i] != 0) continue;
         m_nChannel = static_cast<int>(i + 1);
-        m_objOut.note("  channel %zu kept scheme %d: %s", i + 1, vecSchemes[i], schemeModeText(schemeState(false)).c_str());
+        m_objOut.note("  channel %zu kept scheme %d: %s", i + 1, vecSchemes[i],
+                      schemeModeText(schemeState(false)).c_str());
     }
     m_nChannel = nChannel;
     return true;

@@ -26,20 +26,26 @@ public:
     int getLimitedFramesWDRModeParam(int, LimitedFramesWDRModeParam&) const override { return 0; }
 };
 
-// Standard output of the process, redirected into a temporary file for the duration of the object.
+// Standard output of the process, redirected into a temporary file while the library runs. One file serves
+// every capture, since a day of sensor-thread passes captures 86400 times.
 class SimLibraryOutput {
 public:
-    SimLibraryOutput() : m_nSaved(-1) {
+    SimLibraryOutput() {
         char szName[] = "/tmp/imagetune-sim-XXXXXX";
-        int nFd = mkstemp(szName);
-        if (nFd < 0) return;
-        unlink(szName);
+        m_nFd = mkstemp(szName);
+        if (m_nFd >= 0) unlink(szName);
+    }
+    ~SimLibraryOutput() {
+        end();
+        if (m_nFd >= 0) close(m_nFd);
+    }
+    void begin() {
+        if (m_nFd < 0 || m_nSaved >= 0) return;
         fflush(stdout);
         m_nSaved = dup(1);
-        dup2(nFd, 1);
-        m_nFd = nFd;
+        dup2(m_nFd, 1);
     }
-    std::string take() {
+    std::string end() {
         if (m_nSaved < 0) return "";
         fflush(stdout);
         dup2(m_nSaved, 1);
@@ -50,14 +56,14 @@ public:
         char szBuf[4096];
         ssize_t n;
         while ((n = read(m_nFd, szBuf, sizeof(szBuf))) > 0) strOut.append(szBuf, static_cast<size_t>(n));
-        close(m_nFd);
+        lseek(m_nFd, 0, SEEK_SET);
+        if (ftruncate(m_nFd, 0) != 0) strOut += "\n(imagetune-sim: the capture file could not be emptied)\n";
         return strOut;
     }
-    ~SimLibraryOutput() { take(); }
 
 private:
-    int m_nSaved;
     int m_nFd = -1;
+    int m_nSaved = -1;
 };
 
 namespace {
@@ -123,7 +129,8 @@ SimSession::SimSession(int p_nChannels, bool p_bVerbose, SimOutput& p_objOut)
       m_nChannel(1),
       m_nClockSeconds(START_CLOCK),
       m_pVideo(new SimVideoModule()),
-      m_nIaLogFrom(0) {
+      m_nIaLogFrom(0),
+      m_pCapture(new SimLibraryOutput()) {
     // Passes never sleep: the session runs them itself, one per simulated second.
     qxsim::setWaitScale(0);
     setClock(m_nClockSeconds);
@@ -134,12 +141,11 @@ SimSession::~SimSession() {
 }
 
 void SimSession::captureLibraryOutput() {
-    m_pCapture.reset(new SimLibraryOutput());
+    m_pCapture->begin();
 }
 
 void SimSession::releaseLibraryOutput() {
-    m_strLibraryOutput = m_pCapture != nullptr ? m_pCapture->take() : "";
-    m_pCapture.reset();
+    m_strLibraryOutput = m_pCapture->end();
     std::istringstream in(m_strLibraryOutput);
     std::string strLine;
     while (std::getline(in, strLine)) {

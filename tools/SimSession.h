@@ -114,8 +114,8 @@ private:
         u32 nSchemeSum = 0;
         bool bTimeMode = false;
         bool bDayNightMode = false;
-        bool bLpr = false;     // time mode on an LPR camera: outside the windows day/night decides
-        int nDayNight = 0;     // the state the sensor reports, 0 day
+        bool bLpr = false;                     // time mode on an LPR camera: outside the windows day/night decides
+        int nDayNight = 0;                     // the state the sensor reports, 0 day
         std::vector<SchemeWindow> vecWindows;  // of the user schemes 0 to nSchemeSum - 1
     };
     // p_bReadDayNight: also ask the library for the day/night state (an IA read that ia-log shows).
@@ -157,7 +157,7 @@ private:
     std::vector<std::unique_ptr<ISensorController>> m_vecChannels;
     std::vector<SimKeyCatalogue> m_vecKeys;
     size_t m_nIaLogFrom;
-    std::string m_strDetail;         // the module detail text the channels started with
+    std::string m_strDetail;  // the module detail text the channels started with
     std::unique_ptr<SimLibraryOutput> m_pCapture;
     std::string m_strLibraryOutput;  // what the library printed in the last quietly() call
 };
