@@ -206,17 +206,27 @@ int main(int argc, char** argv) {
         if (stCommand.strName == "channel") nChannel = static_cast<int>(stCommand.nNumber);
     }
 
+    // The tour narrates before each of its steps; any other session runs its commands in one go.
     size_t nNext = 0;
-    for (const SimDemoStep& stStep : bDemo ? demoSteps() : std::vector<SimDemoStep>{{nullptr, {}}}) {
-        if (stStep.szNarration != nullptr) objOut.note("\n%s", stStep.szNarration);
-        size_t nCount = bDemo ? stStep.vecLines.size() : vecCommands.size();
-        for (size_t i = 0; i < nCount; ++i, ++nNext) {
-            const SimCommand& stCommand = vecCommands[nNext];
-            if (!objSession.run(stCommand, strError)) {
-                objSession.stop();
-                return badInput(stCommand.strSource + ": " + strError);
-            }
+    auto runCommands = [&](size_t p_nCount) {
+        for (size_t nEnd = nNext + p_nCount; nNext < nEnd; ++nNext) {
+            if (!objSession.run(vecCommands[nNext], strError)) return false;
         }
+        return true;
+    };
+    bool bOk = true;
+    if (bDemo) {
+        for (const SimDemoStep& stStep : demoSteps()) {
+            objOut.note("\n%s", stStep.szNarration);
+            bOk = runCommands(stStep.vecLines.size());
+            if (!bOk) break;
+        }
+    } else {
+        bOk = runCommands(vecCommands.size());
+    }
+    if (!bOk) {
+        objSession.stop();
+        return badInput(vecCommands[nNext].strSource + ": " + strError);
     }
     if (bDemo) objOut.note("\nThe tour is over; the camera's files stay in %s.", strRoot.c_str());
     objSession.stop();

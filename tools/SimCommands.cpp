@@ -32,37 +32,18 @@ struct CommandRow {
     const char* szDetail;  // more for "COMMAND --help"
 };
 
+// clang-format off
 const CommandRow COMMANDS[] = {
-    {"set",
-     {ARG_PAIRS},
-     1,
-     {},
-     "set PAIRS",
-     "write parameters into the current scheme",
+    {"set", {ARG_PAIRS}, 1, {}, "set PAIRS", "write parameters into the current scheme",
      "Applies the values at once and keeps them in the current scheme; flush saves the scheme to its file.\n"
      "A value outside the key's known range (keys) is refused unless --force is given.\n"
      "Examples: set (34,60)(2337,45)    set brightness=60,saturation=45\n"},
-    {"get",
-     {ARG_KEYS},
-     1,
-     {},
-     "get KEYS",
-     "read parameters of the current scheme",
+    {"get", {ARG_KEYS}, 1, {}, "get KEYS", "read parameters of the current scheme",
      "Examples: get (34,2337)    get brightness,saturation    get brightness\n"},
     {"all", {}, 0, {}, "all", "every parameter of the current scheme", ""},
-    {"range",
-     {ARG_KEY},
-     1,
-     {},
-     "range KEY",
-     "the valid values of a key",
+    {"range", {ARG_KEY}, 1, {}, "range KEY", "the valid values of a key",
      "From the IA library when it lists the key's command, else from the channel's UI style.\n"},
-    {"keys",
-     {},
-     0,
-     {},
-     "keys",
-     "every key: name, how it is applied, value, factory value, range",
+    {"keys", {}, 0, {}, "keys", "every key: name, how it is applied, value, factory value, range",
      "The channel's scheme keys in scheme order, then the other keys of the key-command table.\n"},
     {"scheme", {ARG_INT}, 1, {}, "scheme N", "switch to scheme N (the last one is the factory scheme)", ""},
     {"mode", {ARG_MODE}, 1, {}, "mode 0|1", "manual or automatic scheme switching", ""},
@@ -70,11 +51,7 @@ const CommandRow COMMANDS[] = {
     {"restore", {}, 0, {}, "restore", "undo the changes made since the last flush", ""},
     {"reset", {}, 0, {}, "reset", "factory reset of the channel", ""},
     {"state", {}, 0, {}, "state", "the scheme state: current scheme, modes, time windows", ""},
-    {"schedule",
-     {},
-     0,
-     {"--day", "--night"},
-     "schedule [--day|--night]",
+    {"schedule", {}, 0, {"--day", "--night"}, "schedule [--day|--night]",
      "which scheme rules at every minute of the day, and why",
      "Reads the scheme headers, the modes and the day/night state that the sensor thread reads.\n"
      "--day or --night assumes that state instead of the one the sensor reports.\n"},
@@ -83,16 +60,12 @@ const CommandRow COMMANDS[] = {
     {"clock", {ARG_CLOCK}, 1, {}, "clock HH:MM", "set the simulated clock", ""},
     {"run", {ARG_SECONDS}, 1, {}, "run SECONDS", "run the sensor thread for that many simulated seconds", ""},
     {"ia-log", {}, 0, {}, "ia-log", "the IA commands sent since the last ia-log", ""},
-    {"show-scheme",
-     {ARG_FILE},
-     1,
-     {},
-     "show-scheme FILE",
-     "decode a scheme file",
+    {"show-scheme", {ARG_FILE}, 1, {}, "show-scheme FILE", "decode a scheme file",
      "FILE is a name in the scheme folder (sensor1_0.cfg), a device path or a host path.\n"},
     {"diff-scheme", {ARG_FILE, ARG_FILE}, 2, {}, "diff-scheme A B", "the keys whose values differ", ""},
     {"channel", {ARG_CHANNEL}, 1, {}, "channel N", "act on channel N from now on", ""},
 };
+// clang-format on
 
 const CommandRow* findCommand(const std::string& p_strName) {
     for (const CommandRow& row : COMMANDS) {

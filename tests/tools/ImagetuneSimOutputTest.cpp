@@ -2,20 +2,9 @@
 // standard error, --quiet; and which device roots it takes.
 #include <tinyxml.h>
 
-#include <nlohmann/json.hpp>
-#include <sstream>
-
 #include "SimRunner.h"
 
 namespace {
-
-std::vector<nlohmann::json> jsonLines(const std::string& p_strOut) {
-    std::vector<nlohmann::json> vecDocs;
-    std::istringstream in(p_strOut);
-    std::string strLine;
-    while (std::getline(in, strLine)) vecDocs.push_back(nlohmann::json::parse(strLine));
-    return vecDocs;
-}
 
 const nlohmann::json* findKey(const nlohmann::json& p_objKeys, int p_nKey) {
     for (const nlohmann::json& k : p_objKeys) {

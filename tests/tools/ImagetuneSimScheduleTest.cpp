@@ -1,7 +1,5 @@
 // schedule: which scheme rules at every minute of the day and why, checked against what the sensor thread
 // itself does over a simulated day.
-#include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "SimRunner.h"
 
@@ -14,14 +12,6 @@ const char* const OVERLAP =
     "scheme 2\nset (8001,10)(8003,12)\nflush\n"
     "scheme 3\nset (8001,11)(8003,13)\nflush\n"
     "scheme 0\nset (8001,0)(8003,0)(8000,1)\nflush\n";
-
-std::vector<nlohmann::json> jsonLines(const std::string& p_strOut) {
-    std::vector<nlohmann::json> vecDocs;
-    std::istringstream in(p_strOut);
-    std::string strLine;
-    while (std::getline(in, strLine)) vecDocs.push_back(nlohmann::json::parse(strLine));
-    return vecDocs;
-}
 
 }  // namespace
 

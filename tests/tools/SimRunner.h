@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,15 @@ protected:
                                                  << p_strOut;
             nAt = nFound + strText.size();
         }
+    }
+
+    // The documents of --json output, one per line.
+    static std::vector<nlohmann::json> jsonLines(const std::string& p_strOut) {
+        std::vector<nlohmann::json> vecDocs;
+        std::istringstream in(p_strOut);
+        std::string strLine;
+        while (std::getline(in, strLine)) vecDocs.push_back(nlohmann::json::parse(strLine));
+        return vecDocs;
     }
 
     std::string m_strDir;
