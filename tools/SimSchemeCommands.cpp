@@ -137,31 +137,40 @@ bool SimSession::cmdRun(const SimCommand& p_stCommand, std::string&) {
         vecSchemes.push_back(nScheme);
     }
     const std::string strFrom = clockText();
-    SimJson objSwitches = SimJson::array();
-    int nSwitches = 0;
-    for (long s = 0; s < p_stCommand.nNumber; ++s) {
-        setClock(m_nClockSeconds + 1);
-        for (size_t i = 0; i < m_vecChannels.size(); ++i) {
-            ISensorController& c = *m_vecChannels[i];
-            quietly([&] {
-                Seam::runPass(c);
-                return 0;
-            });
-            int nScheme = -1;
-            c.getParamScheme(nScheme);
-            if (nScheme == vecSchemes[i]) continue;
-            if (m_objOut.json()) {
-                objSwitches.push_back(
-                    {{"time", clockText()}, {"channel", i + 1}, {"from", vecSchemes[i]}, {"to", nScheme}});
-            } else {
-                m_objOut.data("  %s channel %zu: the sensor thread switched from scheme %d to scheme %d",
-                              clockText().c_str(), i + 1, vecSchemes[i], nScheme);
+    // The library's output is captured once for the whole run (a day is 86400 passes); the switches are kept
+    // and written after it.
+    struct Switch {
+        std::string strTime;
+        size_t nChannel;
+        int nFrom;
+        int nTo;
+    };
+    std::vector<Switch> vecEvents;
+    quietly([&] {
+        for (long s = 0; s < p_stCommand.nNumber; ++s) {
+            setClock(m_nClockSeconds + 1);
+            for (size_t i = 0; i < m_vecChannels.size(); ++i) {
+                Seam::runPass(*m_vecChannels[i]);
+                int nScheme = -1;
+                m_vecChannels[i]->getParamScheme(nScheme);
+                if (nScheme == vecSchemes[i]) continue;
+                vecEvents.push_back({clockText(), i + 1, vecSchemes[i], nScheme});
+                vecSchemes[i] = nScheme;
+                ++vecSwitches[i];
             }
-            vecSchemes[i] = nScheme;
-            ++vecSwitches[i];
-            ++nSwitches;
+        }
+        return 0;
+    });
+    SimJson objSwitches = SimJson::array();
+    for (const Switch& e : vecEvents) {
+        if (m_objOut.json()) {
+            objSwitches.push_back({{"time", e.strTime}, {"channel", e.nChannel}, {"from", e.nFrom}, {"to", e.nTo}});
+        } else {
+            m_objOut.data("  %s channel %zu: the sensor thread switched from scheme %d to scheme %d", e.strTime.c_str(),
+                          e.nChannel, e.nFrom, e.nTo);
         }
     }
+    int nSwitches = static_cast<int>(vecEvents.size());
     if (m_objOut.json()) {
         m_objOut.document(
             {{"from", strFrom}, {"to", clockText()}, {"passes", p_stCommand.nNumber}, {"switches", objSwitches}});
