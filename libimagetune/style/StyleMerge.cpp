@@ -1,8 +1,12 @@
 // Merging the style-diversity edits into the device family's style document.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Diagnostics.h"
@@ -40,7 +44,106 @@ const TiXmlAttribute* holdingCondition(const TiXmlElement* p_pSelector, const ch
     return nullptr;
 }
 
-void applySelector(TiXmlDocument& doc_style, const TiXmlElement* node_first, const char* p_szDetail) {
+// The tabs (child elements of the root) in document order, with the first tab of every "key" at hand, so
+// that each edit finds its tab without scanning the tabs before it: a chain of edits each naming the tab
+// the one before inserted stays linear in the number of edits. Document order is kept as labels that grow
+// along the tabs; an insertion takes a label between its neighbours, and where there is no room left the
+// labels of a window of tabs around it are spread out, the window doubling until it has room.
+class TabIndex {
+public:
+    explicit TabIndex(TiXmlElement* p_pRoot) : m_pRoot(p_pRoot) {
+        for (TiXmlElement* pTab = p_pRoot != nullptr ? p_pRoot->FirstChildElement() : nullptr; pTab != nullptr;
+             pTab = pTab->NextSiblingElement())
+            m_listTabs.push_back(Tab{pTab, (m_listTabs.size() + 1) * kLabelStep, pTab->Attribute("key")});
+        for (TabIter it = m_listTabs.begin(); it != m_listTabs.end(); ++it) index(it);
+    }
+
+    bool empty() const { return m_listTabs.empty(); }
+
+    // One edit on the first tab whose "key" is tab_key.
+    void edit(const char* op, const char* tab_key, const TiXmlElement* new_tab) {
+        auto itKey = m_mapKeys.find(tab_key);
+        if (itKey == m_mapKeys.end() || itKey->second.empty()) return;
+        const TabIter itTab = *itKey->second.begin();
+        if (std::strcmp(op, "Modify") == 0) {
+            if (new_tab == nullptr) return;
+            insertAfter(itTab, *new_tab);
+            erase(itTab);
+        } else if (std::strcmp(op, "AddAfter") == 0) {
+            if (new_tab == nullptr) return;
+            insertAfter(itTab, *new_tab);
+        } else if (std::strcmp(op, "Delete") == 0) {
+            erase(itTab);
+        }
+    }
+
+private:
+    struct Tab {
+        TiXmlElement* pElem;
+        uint64_t nLabel;
+        const char* szKey;  // null for a tab without "key"
+    };
+    typedef std::list<Tab>::iterator TabIter;
+    struct ByLabel {
+        bool operator()(const TabIter& a, const TabIter& b) const { return a->nLabel < b->nLabel; }
+    };
+    static constexpr uint64_t kLabelStep = uint64_t(1) << 32;
+
+    void index(const TabIter& it) {
+        if (it->szKey != nullptr) m_mapKeys[it->szKey].insert(it);
+    }
+    // Spreads the labels of the smallest window of tabs around p_itTab whose room lets every gap in it hold as
+    // many labels as the window has tabs; the whole list always has room.
+    void makeRoomAfter(TabIter p_itTab) {
+        for (size_t k = 1;; k *= 2) {
+            TabIter itLo = p_itTab;
+            size_t n = 1;
+            for (size_t i = 0; i < k && itLo != m_listTabs.begin(); ++i, ++n) --itLo;
+            TabIter itHi = std::next(p_itTab);
+            for (size_t i = 0; i < k && itHi != m_listTabs.end(); ++i, ++n) ++itHi;
+            const bool bWhole = itLo == m_listTabs.begin() && itHi == m_listTabs.end();
+            const uint64_t nLow = itLo == m_listTabs.begin() ? 0 : std::prev(itLo)->nLabel;
+            const uint64_t nHigh = itHi == m_listTabs.end() ? UINT64_MAX : itHi->nLabel;
+            const uint64_t nGap = (nHigh - nLow) / (n + 1);
+            if (nGap < n && !bWhole) continue;
+            // Labels strictly between the window's neighbours, in the same order: each key's set stays sorted.
+            uint64_t nLabel = nLow;
+            for (TabIter it = itLo; it != itHi; ++it) it->nLabel = nLabel += nGap;
+            return;
+        }
+    }
+    uint64_t labelAfter(TabIter p_itTab) const {
+        const TabIter itNext = std::next(p_itTab);
+        return itNext == m_listTabs.end() ? UINT64_MAX : itNext->nLabel;
+    }
+    void insertAfter(TabIter p_itTab, const TiXmlElement& p_objNew) {
+        TiXmlNode* pNode = m_pRoot->InsertAfterChild(p_itTab->pElem, p_objNew);
+        TiXmlElement* pNew = pNode != nullptr ? pNode->ToElement() : nullptr;
+        if (pNew == nullptr) return;
+        if (labelAfter(p_itTab) - p_itTab->nLabel < 2) makeRoomAfter(p_itTab);
+        const uint64_t nLabel = p_itTab->nLabel + std::min(kLabelStep, (labelAfter(p_itTab) - p_itTab->nLabel) / 2);
+        index(m_listTabs.insert(std::next(p_itTab), Tab{pNew, nLabel, pNew->Attribute("key")}));
+    }
+    void erase(TabIter p_itTab) {
+        if (p_itTab->szKey != nullptr) m_mapKeys[p_itTab->szKey].erase(p_itTab);
+        m_pRoot->RemoveChild(p_itTab->pElem);
+        m_listTabs.erase(p_itTab);
+    }
+
+    TiXmlElement* m_pRoot;
+    std::list<Tab> m_listTabs;
+    std::unordered_map<std::string, std::set<TabIter, ByLabel>> m_mapKeys;
+};
+
+// One edit through the index. Named as the exported operation, whose report it makes.
+void updateStyleTab(TabIndex& p_objTabs, const char* op, const char* tab_key, const TiXmlElement* new_tab) {
+    if (!SNS_ASSERT_TEXT(!p_objTabs.empty(), "NULL != (tab_node = doc_style->RootElement()->FirstChildElement())",
+                         nullptr))
+        return;
+    if (op != nullptr && tab_key != nullptr) p_objTabs.edit(op, tab_key, new_tab);
+}
+
+void applySelector(TabIndex& p_objTabs, const TiXmlElement* node_first, const char* p_szDetail) {
     const TiXmlAttribute* modi_attr = holdingCondition(node_first, p_szDetail);
     if (modi_attr == nullptr) return;
     SNS_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(), modi_attr->Value());
@@ -49,7 +152,7 @@ void applySelector(TiXmlDocument& doc_style, const TiXmlElement* node_first, con
         return;
     for (; node_second != nullptr; node_second = node_second->NextSiblingElement()) {
         SNS_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(), modi_attr->Value());
-        updateStyleTab(&doc_style, node_second->Value(), node_second->Attribute("tab_key"),
+        updateStyleTab(p_objTabs, node_second->Value(), node_second->Attribute("tab_key"),
                        node_second->FirstChildElement());
         SNS_DBG("modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(), modi_attr->Value());
     }
@@ -65,28 +168,8 @@ char* heapText(const std::string& p_strText) {
 }  // namespace
 
 int updateStyleTab(TiXmlDocument* doc_style, const char* op, const char* tab_key, const TiXmlElement* new_tab) {
-    TiXmlElement* pRoot = doc_style != nullptr ? doc_style->RootElement() : nullptr;
-    TiXmlElement* tab_node = pRoot != nullptr ? pRoot->FirstChildElement() : nullptr;
-    if (!SNS_ASSERT_TEXT(tab_node != nullptr, "NULL != (tab_node = doc_style->RootElement()->FirstChildElement())",
-                         nullptr))
-        return 0;
-    if (op == nullptr || tab_key == nullptr) return 0;
-    for (; tab_node != nullptr; tab_node = tab_node->NextSiblingElement()) {
-        const char* szKey = tab_node->Attribute("key");
-        if (szKey != nullptr && std::strcmp(szKey, tab_key) == 0) break;
-    }
-    if (tab_node == nullptr) return 0;
-
-    if (std::strcmp(op, "Modify") == 0) {
-        if (new_tab == nullptr) return 0;
-        pRoot->InsertAfterChild(tab_node, *new_tab);
-        pRoot->RemoveChild(tab_node);
-    } else if (std::strcmp(op, "AddAfter") == 0) {
-        if (new_tab == nullptr) return 0;
-        pRoot->InsertAfterChild(tab_node, *new_tab);
-    } else if (std::strcmp(op, "Delete") == 0) {
-        pRoot->RemoveChild(tab_node);
-    }
+    TabIndex objTabs(doc_style != nullptr ? doc_style->RootElement() : nullptr);
+    updateStyleTab(objTabs, op, tab_key, new_tab);
     return 0;
 }
 
@@ -104,8 +187,9 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
     const char* szDetail = p_pModuleConfig != nullptr ? p_pModuleConfig->szDetail : "";
     const TiXmlElement* node_first = doc_style_div.RootElement();
     if (SNS_ASSERT_TEXT(node_first != nullptr, "NULL != (node_first = doc_style_div.RootElement())", nullptr)) {
+        TabIndex objTabs(doc_style.RootElement());
         for (; node_first != nullptr; node_first = node_first->NextSiblingElement())
-            applySelector(doc_style, node_first, szDetail);
+            applySelector(objTabs, node_first, szDetail);
     }
 
     // The merged text goes to the file and to *ui_style from one string, so the two always agree.
