@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <list>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -64,7 +63,7 @@ public:
     void edit(const char* op, const char* tab_key, const TiXmlElement* new_tab) {
         auto itKey = m_mapKeys.find(tab_key);
         if (itKey == m_mapKeys.end() || itKey->second.empty()) return;
-        const TabIter itTab = *itKey->second.begin();
+        const TabIter itTab = itKey->second.front();
         if (std::strcmp(op, "Modify") == 0) {
             if (new_tab == nullptr) return;
             insertAfter(itTab, *new_tab);
@@ -84,13 +83,15 @@ private:
         const char* szKey;  // null for a tab without "key"
     };
     typedef std::list<Tab>::iterator TabIter;
-    struct ByLabel {
-        bool operator()(const TabIter& a, const TabIter& b) const { return a->nLabel < b->nLabel; }
-    };
+    // The tabs of one key in document order; most keys have one.
+    typedef std::vector<TabIter> KeyTabs;
+    static bool before(const TabIter& a, const TabIter& b) { return a->nLabel < b->nLabel; }
     static constexpr uint64_t kLabelStep = uint64_t(1) << 32;
 
     void index(const TabIter& it) {
-        if (it->szKey != nullptr) m_mapKeys[it->szKey].insert(it);
+        if (it->szKey == nullptr) return;
+        KeyTabs& vecTabs = m_mapKeys[it->szKey];
+        vecTabs.insert(std::upper_bound(vecTabs.begin(), vecTabs.end(), it, before), it);
     }
     // Spreads the labels of the smallest window of tabs around p_itTab whose room lets every gap in it hold as
     // many labels as the window has tabs; the whole list always has room.
@@ -106,7 +107,7 @@ private:
             const uint64_t nHigh = itHi == m_listTabs.end() ? UINT64_MAX : itHi->nLabel;
             const uint64_t nGap = (nHigh - nLow) / (n + 1);
             if (nGap < n && !bWhole) continue;
-            // Labels strictly between the window's neighbours, in the same order: each key's set stays sorted.
+            // Labels strictly between the window's neighbours, in the same order: each key's tabs stay sorted.
             uint64_t nLabel = nLow;
             for (TabIter it = itLo; it != itHi; ++it) it->nLabel = nLabel += nGap;
             return;
@@ -125,14 +126,17 @@ private:
         index(m_listTabs.insert(std::next(p_itTab), Tab{pNew, nLabel, pNew->Attribute("key")}));
     }
     void erase(TabIter p_itTab) {
-        if (p_itTab->szKey != nullptr) m_mapKeys[p_itTab->szKey].erase(p_itTab);
+        if (p_itTab->szKey != nullptr) {
+            KeyTabs& vecTabs = m_mapKeys[p_itTab->szKey];
+            vecTabs.erase(std::lower_bound(vecTabs.begin(), vecTabs.end(), p_itTab, before));
+        }
         m_pRoot->RemoveChild(p_itTab->pElem);
         m_listTabs.erase(p_itTab);
     }
 
     TiXmlElement* m_pRoot;
     std::list<Tab> m_listTabs;
-    std::unordered_map<std::string, std::set<TabIter, ByLabel>> m_mapKeys;
+    std::unordered_map<std::string, KeyTabs> m_mapKeys;
 };
 
 // One edit through the index. Named as the exported operation, whose report it makes.
