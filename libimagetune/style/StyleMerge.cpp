@@ -162,11 +162,19 @@ void applySelector(TabIndex& p_objTabs, const TiXmlElement* node_first, const ch
     }
 }
 
-// A malloc'd copy of the text; null only when memory is exhausted.
-char* heapText(const std::string& p_strText) {
-    char* szText = static_cast<char*>(std::malloc(p_strText.size() + 1));
-    if (szText != nullptr) std::memcpy(szText, p_strText.c_str(), p_strText.size() + 1);
-    return szText;
+// Applies the edits of the style-diversity text whose conditions hold for the module's detail text. Named as
+// the exported operation, whose reports it makes.
+void mergeStyle(TiXmlDocument& doc_style, const ModuleConfig* p_pModuleConfig, const char* ui_styleDiversity) {
+    TiXmlDocument doc_style_div;
+    SNS_ASSERT_TEXT(xmlLoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
+                    "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", nullptr);
+    // Without a module description no condition can hold.
+    const char* szDetail = p_pModuleConfig != nullptr ? p_pModuleConfig->szDetail : "";
+    const TiXmlElement* node_first = doc_style_div.RootElement();
+    if (!SNS_ASSERT_TEXT(node_first != nullptr, "NULL != (node_first = doc_style_div.RootElement())", nullptr)) return;
+    TabIndex objTabs(doc_style.RootElement());
+    for (; node_first != nullptr; node_first = node_first->NextSiblingElement())
+        applySelector(objTabs, node_first, szDetail);
 }
 
 }  // namespace
@@ -180,35 +188,32 @@ int updateStyleTab(TiXmlDocument* doc_style, const char* op, const char* tab_key
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity) {
     if (!SNS_ASSERT(NULL != ui_style)) return -1;
 
-    TiXmlDocument doc_style;
-    SNS_ASSERT_TEXT(xmlLoadMem(doc_style, *ui_style != nullptr ? *ui_style : "", TIXML_ENCODING_UTF8),
-                    "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", nullptr);
-    TiXmlDocument doc_style_div;
-    SNS_ASSERT_TEXT(xmlLoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
-                    "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", nullptr);
-
-    // Without a module description no condition can hold.
-    const char* szDetail = p_pModuleConfig != nullptr ? p_pModuleConfig->szDetail : "";
-    const TiXmlElement* node_first = doc_style_div.RootElement();
-    if (SNS_ASSERT_TEXT(node_first != nullptr, "NULL != (node_first = doc_style_div.RootElement())", nullptr)) {
-        TabIndex objTabs(doc_style.RootElement());
-        for (; node_first != nullptr; node_first = node_first->NextSiblingElement())
-            applySelector(objTabs, node_first, szDetail);
+    // The documents live only until the merged text is printed, and the style-diversity document only until
+    // its edits are made: the heap of a start peaks here.
+    TiXmlPrinter objPrinter;
+    {
+        TiXmlDocument doc_style;
+        SNS_ASSERT_TEXT(xmlLoadMem(doc_style, *ui_style != nullptr ? *ui_style : "", TIXML_ENCODING_UTF8),
+                        "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", nullptr);
+        mergeStyle(doc_style, p_pModuleConfig, ui_styleDiversity);
+        doc_style.Accept(&objPrinter);
     }
 
-    // The merged text goes to the file and to *ui_style from one string, so the two always agree.
-    const std::string strMerged = xmlGetString(doc_style);
+    // The merged text goes to the file and to *ui_style from one print, so the two always agree.
     char filename[64];
     std::snprintf(filename, sizeof(filename), SNS_MERGE_STYLE_FILE, p_nChannelID);
-    SNS_ASSERT_TEXT(replaceFileWhole(filename, strMerged.data(), static_cast<INT64>(strMerged.size())) == 0,
+    SNS_ASSERT_TEXT(replaceFileWhole(filename, objPrinter.CStr(), static_cast<INT64>(objPrinter.Size())) == 0,
                     "SNS_SUCCESS == replaceFileWhole(filename, strMerged.data(), strMerged.size())", "filename(%s)\n",
                     filename);
-    SNS_INFO("%s\n", strMerged.c_str());
+    SNS_INFO("%s\n", objPrinter.CStr());
+    // What the merged-style file now holds: an empty document leaves it empty.
+    SNS_ASSERT_TEXT(objPrinter.Size() > 0, "loadFromFile(filename, *ui_style, file_len) > 0", nullptr);
 
-    char* szMerged = heapText(strMerged);
+    char* szMerged = static_cast<char*>(std::malloc(objPrinter.Size() + 1));
     if (!SNS_ASSERT_TEXT(szMerged != nullptr, "NULL != (szMerged = malloc(file_len + 1))", "file_len(%u)\n",
-                         static_cast<unsigned>(strMerged.size())))
+                         static_cast<unsigned>(objPrinter.Size())))
         return SNS_SUCCESS;  // the unmerged style stays in place
+    std::memcpy(szMerged, objPrinter.CStr(), objPrinter.Size() + 1);
     std::free(*ui_style);
     *ui_style = szMerged;
     return SNS_SUCCESS;
