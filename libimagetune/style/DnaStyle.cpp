@@ -101,6 +101,24 @@ void applyDynamicCmd(int nIaChannel, StyleIndex& p_objIndex, int i, int cmd) {
                     nullptr);
 }
 
+// The commands in list order, then the removals. One walk indexes every element; the commands, markers and
+// removals find theirs through the index.
+void applyDynamicStyle(TiXmlDocument& objStyleXmlDoc, int nIaChannel, const ia_dynamic_params_cmds_st& dnaCmdList,
+                       const StyleShowFlags& p_stFlags) {
+    StyleIndex objIndex(objStyleXmlDoc.RootElement());
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
+    for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, objIndex, i, dnaCmdList.cmd_list[i]);
+
+    for (const StyleRemoval& stRemoval : kStyleRemovals) {
+        if (!stRemoval.pfnApplies(p_stFlags)) continue;
+        // Only the last element of the key goes, and never a root element.
+        StyleIndex::Pos nPos = 0;
+        if (objIndex.lastMatch(stRemoval.nKey, nPos)) objIndex.remove(nPos);
+    }
+}
+
 }  // namespace
 
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, bool p_bShowWDRFalg, bool p_bShowLDCFlag) {
@@ -116,24 +134,15 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, boo
         "(void*)(&dnaCmdList))",
         nullptr);
 
-    TiXmlDocument objStyleXmlDoc;
-    SNS_ASSERT_TEXT(xmlLoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8),
-                    "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", nullptr);
-    // One walk indexes every element; the commands, markers and removals below find theirs through it.
-    StyleIndex objIndex(objStyleXmlDoc.RootElement());
-
-    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
-    for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, objIndex, i, dnaCmdList.cmd_list[i]);
-
-    for (const StyleRemoval& stRemoval : kStyleRemovals) {
-        if (!stRemoval.pfnApplies(stFlags)) continue;
-        // Only the last element of the key goes, and never a root element.
-        StyleIndex::Pos nPos = 0;
-        if (objIndex.lastMatch(stRemoval.nKey, nPos)) objIndex.remove(nPos);
+    // The document lives until the style is printed: the text is made after it is gone.
+    TiXmlPrinter objPrinter;
+    {
+        TiXmlDocument objStyleXmlDoc;
+        SNS_ASSERT_TEXT(xmlLoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8),
+                        "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", nullptr);
+        applyDynamicStyle(objStyleXmlDoc, nIaChannel, dnaCmdList, stFlags);
+        objStyleXmlDoc.Accept(&objPrinter);
     }
-
-    strStyle = xmlGetString(objStyleXmlDoc);
+    strStyle = objPrinter.Str();
     return SNS_SUCCESS;
 }

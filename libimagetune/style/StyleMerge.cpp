@@ -188,13 +188,15 @@ int updateStyleTab(TiXmlDocument* doc_style, const char* op, const char* tab_key
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity) {
     if (!SNS_ASSERT(NULL != ui_style)) return -1;
 
-    // The documents live only until the merged text is printed, and the style-diversity document only until
-    // its edits are made: the heap of a start peaks here.
+    // The heap of a start peaks while both documents are alive: the style text goes once it is parsed, the
+    // style-diversity document once its edits are made, and the style document once it is printed.
     TiXmlPrinter objPrinter;
     {
         TiXmlDocument doc_style;
         SNS_ASSERT_TEXT(xmlLoadMem(doc_style, *ui_style != nullptr ? *ui_style : "", TIXML_ENCODING_UTF8),
                         "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", nullptr);
+        std::free(*ui_style);
+        *ui_style = nullptr;
         mergeStyle(doc_style, p_pModuleConfig, ui_styleDiversity);
         doc_style.Accept(&objPrinter);
     }
@@ -210,11 +212,11 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
     SNS_ASSERT_TEXT(objPrinter.Size() > 0, "loadFromFile(filename, *ui_style, file_len) > 0", nullptr);
 
     char* szMerged = static_cast<char*>(std::malloc(objPrinter.Size() + 1));
+    // Without memory for it the channel runs with no style, as with an empty one.
     if (!SNS_ASSERT_TEXT(szMerged != nullptr, "NULL != (szMerged = malloc(file_len + 1))", "file_len(%u)\n",
                          static_cast<unsigned>(objPrinter.Size())))
-        return SNS_SUCCESS;  // the unmerged style stays in place
+        return SNS_SUCCESS;
     std::memcpy(szMerged, objPrinter.CStr(), objPrinter.Size() + 1);
-    std::free(*ui_style);
     *ui_style = szMerged;
     return SNS_SUCCESS;
 }
