@@ -1,4 +1,5 @@
-// Whole-file access of the camera platform.
+// Whole-file access of the camera platform, as its contract offers it: nothing here beyond the contract's
+// operations (a process that loads the library may offer exactly these).
 //
 // Modes (bits may be combined):
 //   modeRead                 read an existing file from its start
@@ -31,18 +32,14 @@ public:
     QxFile(const QxFile&) = delete;
     QxFile& operator=(const QxFile&) = delete;
 
-    // Nonzero on success. The path is taken under the device root (see DeviceRoot.h). An open file is closed
-    // first. A mode without modeRead, modeWrite or modeAppend fails.
+    // Nonzero on success. The stand-in takes the path under the device root. An open file is closed first. A
+    // mode without modeRead, modeWrite or modeAppend fails.
     int open(const char* p_szPath, unsigned char p_nMode);
     void close();
-    bool isOpen() const;
 
-    // Byte counts; 0 when the file is not open or not open for that direction.
+    // Byte counts; 0 when the file is not open or not open for that direction. write does not change the buffer.
     unsigned read(char* p_pBuf, unsigned p_nLen);
     unsigned write(char* p_pBuf, unsigned p_nLen);
-    unsigned write(const char* p_pBuf, unsigned p_nLen);
-    // Pushes buffered data to the kernel and, with p_bSync, to the storage. False on failure.
-    bool flush(bool p_bSync = false);
 
     // The size of the open file, bytes still buffered for writing included; 0 when not open.
     long long getLength() const;
@@ -55,12 +52,6 @@ public:
     // Every line of the open file from its start, in order (an empty line in the middle is an empty string;
     // a last line without line end still counts). The read position is left where it was.
     std::vector<std::string> ReadLines() const;
-
-    // Path operations under the device root, for replacing a file whole. 0 on success, -1 with errno set.
-    static int renamePath(const char* p_szFrom, const char* p_szTo);
-    static int removePath(const char* p_szPath);
-    // Makes the folder's entries (a rename into it) durable.
-    static int syncDir(const char* p_szDir);
 
 private:
     FILE* m_pFile;

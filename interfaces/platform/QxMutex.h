@@ -16,8 +16,6 @@ public:
     // The arguments only name the caller's source file and line, for the failure report.
     void Lock(const char* p_szFile, int p_nLine);
     void Unlock(const char* p_szFile, int p_nLine);
-    // True when the lock was free and is now held by the caller.
-    bool TryLock(const char* p_szFile, int p_nLine);
 
 private:
     pthread_mutex_t m_mutex;

@@ -38,8 +38,12 @@ public:
     // Takes back a count that reached 0; it is kept for reuse and stays valid. The caller holds the count's
     // lock (as SafePointer's destructor does). A count that is not live (handed back twice) is ignored.
     void returnbackRefCount(ref_count* p_pCount, const char* p_szTypeName);
-    // Counts that are held by a live pointer (for tests).
-    size_t liveCount() const;
+    // Counts that are held by a live pointer. A stand-in convenience for tests, inline so that it is no
+    // operation of the platform library.
+    size_t liveCount() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_vecLive.size();
+    }
 
 private:
     RefCountManager() = default;

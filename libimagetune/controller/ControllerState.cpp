@@ -33,6 +33,7 @@ ISensorController::ISensorController()
     : m_stSysConf(),
       m_nCameraID(1),
       m_objMutex(),
+      m_objPassMutex(),
       m_pSensorThread(nullptr),
       m_nLastScheme(-1),
       m_nCurScheme(-1),

@@ -70,7 +70,7 @@ bool detailHasLens(const char* p_szDetail) {
 
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     // Other threads' calls see the channel before init or after it, never half built.
-    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
+    LifecycleLock objLock(this, m_objMutex, m_objPassMutex, __FILE__, __LINE__);
     // A second init without uinit: release the running state first, so that nothing leaks and the
     // background thread is started once.
     if (m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr || m_pSensorThread->isRunning() ||
@@ -224,7 +224,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 void ISensorController::uinit() {
     // Nothing is released under a call that uses it. The thread's passes only try the mutex, so stopping
     // the thread while holding it cannot deadlock.
-    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
+    LifecycleLock objLock(this, m_objMutex, m_objPassMutex, __FILE__, __LINE__);
     if ((m_nStatus.load() & STATUS_RUNNING) == 0) return;
     m_bShutterPass.store(true);
     m_nStatus.fetch_or(STATUS_UINIT);

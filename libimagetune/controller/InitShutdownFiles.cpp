@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "DeviceRoot.h"
-#include "QxFile.h"
+#include "FileReplace.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ bool isFile(const std::string& p_strDevicePath) {
 
 int removeIfPresent(const std::string& p_strDevicePath) {
     if (!isFile(p_strDevicePath)) return 0;
-    return QxFile::removePath(p_strDevicePath.c_str()) == 0 ? 1 : 0;
+    return removeDeviceEntry(p_strDevicePath.c_str()) == 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ const int DEBUG_LEVEL_REREAD_MODULE = 5;
 
 bool ISensorController::resetParameters() {
     // Held across the uinit and init inside, which see that and do not lock again.
-    LifecycleLock objLock(this, m_objMutex, __FILE__, __LINE__);
+    LifecycleLock objLock(this, m_objMutex, m_objPassMutex, __FILE__, __LINE__);
     // Nothing to reset before init or after uinit: there are no schemes and no module to start again with.
     if (!SNS_ASSERT(nullptr != m_ppUserKeyVal)) return true;
     m_nStatus.fetch_or(STATUS_RESET);

@@ -5,10 +5,10 @@
 #include <string.h>
 #include <tinyxml.h>
 
+#include "ControllerLock.h"
 #include "DeviceRoot.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
-#include "QxMutexManager.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
 #include "TableLookup.h"
@@ -66,7 +66,7 @@ void printParseFailure(int p_nLine, const std::string& p_strIds) {
 }  // namespace
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     SNS_DBG("p_nKey(%d)\n", p_nKey);
     u32 nCached = static_cast<u32>(-1);
     if (getKeyValFromCache(static_cast<u32>(m_nCurScheme.load()), static_cast<u32>(p_nKey), nCached) >= 0) {
@@ -118,7 +118,7 @@ bool ISensorController::getParameters(const std::string& p_strIds, std::string& 
 }
 
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     char szStyleFile[64];
     snprintf(szStyleFile, sizeof(szStyleFile), SNS_MERGE_STYLE_FILE, m_nCameraID);
     TiXmlDocument objStyleXmlDoc;

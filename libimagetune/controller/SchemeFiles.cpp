@@ -1,9 +1,9 @@
 // Schemes and their files: saving the current scheme, re-applying stored values, and undoing the changes
 // made since the last save.
+#include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
-#include "QxMutexManager.h"
 #include "SensorFile.h"
 
 namespace {
@@ -14,7 +14,7 @@ const int KEY_EXPOSE_MODE = 16;
 }  // namespace
 
 int ISensorController::flush() {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     const u32 nCur = static_cast<u32>(m_nCurScheme.load());
     // The factory scheme has no file, and before the first switch there is nothing to save.
     if (m_ppUserKeyVal == nullptr || nCur >= m_stSysConf.nSchemeSum) return 0;
@@ -25,7 +25,7 @@ int ISensorController::flush() {
 }
 
 int ISensorController::restore(int nKey) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     const int nCur = m_nCurScheme.load();
     int nPos = -1;
     if (m_ppUserKeyVal != nullptr && nCur >= 0 && static_cast<u32>(nCur) <= m_stSysConf.nSchemeSum) {
@@ -48,7 +48,7 @@ bool ISensorController::restoreAeMode() {
 
 bool ISensorController::resetToLastParameters() {
     // The lock first: the scheme count and the arrays are init's, and uinit may be releasing them.
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     const u32 nCur = static_cast<u32>(m_nCurScheme.load());
     if (m_ppUserKeyVal == nullptr || m_pstKeyValTmp == nullptr || nCur >= m_stSysConf.nSchemeSum) return true;
     std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));

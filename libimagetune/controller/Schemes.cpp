@@ -2,11 +2,11 @@
 // the application's choice of scheme and parameter mode.
 #include <string.h>
 
+#include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "QuorixTime.h"
 #include "QxDeviceTime.h"
-#include "QxMutexManager.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule) {
 }
 
 int ISensorController::getParamSchemeTime(int nKey) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     const int nCur = m_nCurScheme.load();
     if (m_ppUserKeyVal == nullptr || nCur < 0 || static_cast<u32>(nCur) > m_stSysConf.nSchemeSum ||
         m_nKeyValSum < SCHEME_HEADER_LEN)
@@ -118,7 +118,7 @@ void ISensorController::waitWhileBusy() {
 }
 
 bool ISensorController::setParamScheme(int p_nScheme) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     if (!SNS_ASSERT_MSG(p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum, "p_nScheme(%d)\n", p_nScheme))
         return false;
     waitWhileBusy();
@@ -127,13 +127,13 @@ bool ISensorController::setParamScheme(int p_nScheme) {
 }
 
 bool ISensorController::getParamScheme(int& nScheme) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     nScheme = m_nCurScheme.load();
     return true;
 }
 
 bool ISensorController::setParamMode(int p_nMode) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     // Any other value is kept all the same: the thread treats every nonzero mode as automatic.
     SNS_ASSERT_MSG(0 == p_nMode || 1 == p_nMode, "p_nMode(%d)\n", p_nMode);
     waitWhileBusy();
@@ -142,7 +142,7 @@ bool ISensorController::setParamMode(int p_nMode) {
 }
 
 bool ISensorController::getParamMode(int& nMode) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     nMode = m_nParamMode.load();
     return true;
 }

@@ -2,24 +2,26 @@
 // scheme mode, switches to the scheme that the day/night state or the time schedule selects.
 //
 // Exclusion. A scheme switch rewrites the scheme arrays, m_nCurScheme and the IA state exactly like an
-// application write, so the pass makes its decision and its switch under m_objMutex, as the application's
-// operations do. But the thread is stopped (and joined) by uinit, which resetParameters calls while holding
-// that mutex, so a pass must never wait for it: the thread's pass only tries the lock and, when it is taken,
-// leaves its decision to the next pass (nothing of a decision is recorded before the lock is held, so a
-// skipped one is simply taken again). init's synchronous pass instead says how its caller stands: init called
-// directly waits for the lock (it is not the thread, and holds nothing), init inside resetParameters already
-// holds it (a try-lock would fail there, on the caller's own lock). The field-of-view request needs no lock
-// and is served before the try, so contention never delays it.
+// application write, so the pass makes its decision and its switch under the controller's exclusion, which the
+// application's operations hold (m_objMutex with the library's pass lock m_objPassMutex, ControllerLock.h). But
+// the thread is stopped (and joined) by uinit, which resetParameters calls while holding that exclusion, so a
+// pass must never wait for it: the thread's pass only tries the pass lock and, when it is taken, leaves its
+// decision to the next pass (nothing of a decision is recorded before the lock is held, so a skipped one is
+// simply taken again). It never touches m_objMutex. init's synchronous pass runs under init's own exclusion
+// (PASS_LOCK_HELD), whether init was called directly or by resetParameters. The field-of-view request needs
+// no lock and is served before the try, so contention never delays it.
 #include <errno.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "QuorixTime.h"
@@ -64,20 +66,20 @@ int ISensorController::sensorPass(SensorPassLock p_eLock) {
     const bool bReset = (m_nStatus.load() & STATUS_RESET) != 0;
     if (!bReset) QuorixTime::wait(QuorixTime(1, 0));
     serveFovRequest();
-    bool bOwned = false;
     if (p_eLock == PASS_TRY_LOCK) {
-        if (!m_objMutex.TryLock(__FILE__, __LINE__)) {
+        std::unique_lock<std::mutex> objPass(m_objPassMutex, std::try_to_lock);
+        if (!objPass.owns_lock()) {
             // Unpaced during a reset: give the holder the processor instead of spinning on its lock.
             if (bReset) std::this_thread::yield();
             return 0;
         }
-        bOwned = true;
+        decideScheme();
     } else if (p_eLock == PASS_WAIT_LOCK) {
-        m_objMutex.Lock(__FILE__, __LINE__);
-        bOwned = true;
+        CONTROLLER_LOCK_SCOPE();
+        decideScheme();
+    } else {
+        decideScheme();
     }
-    decideScheme();
-    if (bOwned) m_objMutex.Unlock(__FILE__, __LINE__);
     return 0;
 }
 

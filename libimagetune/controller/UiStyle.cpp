@@ -1,9 +1,9 @@
 // The channel's UI files: the dynamic-parameter style and the entries of the UI-file table.
+#include "ControllerLock.h"
 #include "DeviceStyleFiles.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "QuorixTime.h"
-#include "QxMutexManager.h"
 #include "SensorStyle.h"
 
 namespace {
@@ -28,7 +28,7 @@ std::string ISensorController::getUIStyleFile() {
         }
     }
 
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     std::string strTmp;
     SNS_ASSERT_TEXT(
         SNS_SUCCESS == getDnaStyle(m_nCameraID, m_stSysConf.szUIStyle, strTmp, m_bShowWDRFalg, m_bShowLDCFlag),
@@ -37,11 +37,11 @@ std::string ISensorController::getUIStyleFile() {
 }
 
 std::string ISensorController::getUICommonFile(int nId) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     return sysConfUIFile(&m_stSysConf, nId, SYSCONF_UI_COMMON_FILE);
 }
 
 std::string ISensorController::getUILanguageFile(int nId) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     return sysConfUIFile(&m_stSysConf, nId, SYSCONF_UI_LANGUAGE_FILE);
 }

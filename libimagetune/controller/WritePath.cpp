@@ -2,9 +2,9 @@
 // handler and records it in the current scheme, the key cache.
 #include <stdio.h>
 
+#include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
-#include "QxMutexManager.h"
 #include "TableLookup.h"
 #include "ia_ctrl.h"
 
@@ -270,7 +270,7 @@ keycmd ISensorController::standByRow(u32 p_nKey) {
 }
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bCache) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     SNS_DBG("p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     u32 nNum = 0;
     if (m_pstKeyValTmp == nullptr) {
@@ -284,7 +284,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
 }
 
 int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bCache) {
-    QX_LOCK_SCOPE(m_objMutex);
+    CONTROLLER_LOCK_SCOPE();
     SNS_DBG("p_Parameters22222222222(%d, %d)\n", p_nKey, p_nVal);
     KeyVal stPair = {static_cast<u32>(p_nKey), static_cast<u32>(p_nVal)};
     return setParameters(&stPair, 1, p_bCache);

@@ -35,7 +35,6 @@ struct keycmd {
     char szFuncName[64];
 };
 
-
 class ISensorController {
 public:
     // Bits of m_nStatus: which long operation is under way.
@@ -257,12 +256,13 @@ private:
     // --- background thread: one pass of the body, and the field-of-view request
     int sensorThread();
     bool sync_fov();
-    // How a pass gets the controller mutex for its scheme decision. The thread's own passes only try it and
-    // leave the decision to the next pass when it is taken: whoever holds it may be stopping the thread.
+    // How a pass gets the controller's exclusion (m_objMutex with m_objPassMutex) for its scheme decision. The
+    // thread's own passes only try the pass lock and leave the decision to the next pass when it is taken:
+    // whoever holds it may be stopping the thread.
     enum SensorPassLock {
         PASS_TRY_LOCK,   // the background thread (sensorThread)
-        PASS_WAIT_LOCK,  // a synchronous pass on a thread that does not hold the mutex (init called directly)
-        PASS_LOCK_HELD,  // a synchronous pass whose caller already holds it (init inside resetParameters)
+        PASS_WAIT_LOCK,  // a synchronous pass on a thread that holds neither lock
+        PASS_LOCK_HELD,  // a synchronous pass whose caller holds both (init, which takes them itself)
     };
     int sensorPass(SensorPassLock p_eLock);
     // Serves a pending field-of-view request addressed to this channel; needs no lock.
@@ -281,6 +281,9 @@ private:
     SysConfig m_stSysConf;
     int m_nCameraID;
     QxMutex m_objMutex;
+    // Taken after m_objMutex, and released with it, by every operation that takes m_objMutex (ControllerLock,
+    // LifecycleLock). The sensor thread only tries it: it never waits for a holder, who may be stopping it.
+    std::mutex m_objPassMutex;
     GThread* m_pSensorThread;
     // Written by switch_to/LPR_switch_to (application or sensor thread); read by isKeyValSame on the thread
     // that applies the keys.

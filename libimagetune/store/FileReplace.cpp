@@ -1,11 +1,17 @@
 #include "FileReplace.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,9 +21,42 @@
 
 namespace {
 
+// "<target>.tmp.<pid>.<n>": the process number and a per-process count keep two writers of one target apart.
 const char TEMPORARY_MARK[] = ".tmp.";
 
-// Unique per process and per call, so that two threads replacing the same file never share a temporary file.
+// The names of the files the library replaces in the scheme folder; only their temporaries are ever swept.
+// '#' stands for one or more decimal digits.
+const char* const kOwnedNames[] = {"sensor#_#.cfg", "sensor-thermal#.cfg", "snsversion.cfg"};
+
+// The temporaries of replaces running in this process, which a sweep on another thread must leave alone.
+std::mutex g_inFlightMutex;
+std::set<std::string>& inFlight() {
+    static std::set<std::string>* s_pNames = new std::set<std::string>;  // used until the process ends
+    return *s_pNames;
+}
+
+class InFlightTemporary {
+public:
+    explicit InFlightTemporary(const std::string& p_strPath) : m_strPath(p_strPath) {
+        std::lock_guard<std::mutex> objLock(g_inFlightMutex);
+        inFlight().insert(m_strPath);
+    }
+    ~InFlightTemporary() {
+        std::lock_guard<std::mutex> objLock(g_inFlightMutex);
+        inFlight().erase(m_strPath);
+    }
+    InFlightTemporary(const InFlightTemporary&) = delete;
+    InFlightTemporary& operator=(const InFlightTemporary&) = delete;
+
+private:
+    std::string m_strPath;
+};
+
+bool isInFlight(const std::string& p_strPath) {
+    std::lock_guard<std::mutex> objLock(g_inFlightMutex);
+    return inFlight().count(p_strPath) != 0;
+}
+
 std::string temporaryNameFor(const std::string& p_strPath) {
     static std::atomic<unsigned> s_nCounter{0};
     return p_strPath + TEMPORARY_MARK + std::to_string(static_cast<long>(::getpid())) + "." +
@@ -31,7 +70,64 @@ std::string folderOf(const std::string& p_strPath) {
     return p_strPath.substr(0, nSlash);
 }
 
+// Digits from p_nPos on; false when there is none. p_nPos ends after them.
+bool skipDigits(const std::string& p_strText, size_t& p_nPos) {
+    const size_t nStart = p_nPos;
+    while (p_nPos < p_strText.size() && p_strText[p_nPos] >= '0' && p_strText[p_nPos] <= '9') ++p_nPos;
+    return p_nPos > nStart;
+}
+
+// Whether p_strText from p_nPos starts with p_szPattern ('#' = one or more digits); p_nPos ends after it.
+bool matchPattern(const std::string& p_strText, size_t& p_nPos, const char* p_szPattern) {
+    for (const char* p = p_szPattern; *p != '\0'; ++p) {
+        if (*p == '#') {
+            if (!skipDigits(p_strText, p_nPos)) return false;
+        } else if (p_nPos < p_strText.size() && p_strText[p_nPos] == *p) {
+            ++p_nPos;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "<owned name>.tmp.<digits>.<digits>" exactly.
+bool isOwnTemporaryName(const std::string& p_strName) {
+    for (const char* szOwned : kOwnedNames) {
+        size_t nPos = 0;
+        if (matchPattern(p_strName, nPos, szOwned) && matchPattern(p_strName, nPos, ".tmp.#.#") &&
+            nPos == p_strName.size())
+            return true;
+    }
+    return false;
+}
+
+// fsync of the folder, which makes a rename into it durable.
+int syncFolder(const std::string& p_strFolder) {
+    int fd = ::open(qx_device_path(p_strFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int nRet = ::fsync(fd);
+    int nErrno = errno;
+    ::close(fd);
+    errno = nErrno;
+    return nRet == 0 ? 0 : -1;
+}
+
+// Hands the buffered data to the kernel and on to the storage.
+bool syncFile(QxFile& p_objFile) {
+    FILE* pFile = p_objFile.getFileHandle();
+    return pFile != nullptr && fflush(pFile) == 0 && ::fsync(fileno(pFile)) == 0;
+}
+
 }  // namespace
+
+int removeDeviceEntry(const char* p_szPath) {
+    if (p_szPath == nullptr) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::unlink(qx_device_path(p_szPath).c_str()) == 0 ? 0 : -1;
+}
 
 FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, INT64 p_nLen) {
     FileReplaceResult stResult = {false, 0, false};
@@ -41,32 +137,35 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
 
     const std::string strTarget = p_szPath;
     const std::string strTmp = temporaryNameFor(strTarget);
-    // A stale entry of that name (say a link left there) must not be followed by the open.
-    QxFile::removePath(strTmp.c_str());
+    InFlightTemporary objInFlight(strTmp);
+    // An entry of that name left by an earlier boot (the same process number, say a link) must not be followed.
+    struct stat stEntry;
+    if (::lstat(qx_device_path(strTmp).c_str(), &stEntry) == 0) removeDeviceEntry(strTmp.c_str());
 
     QxFile file;
     if (!file.open(strTmp.c_str(), QxFile::modeWrite | QxFile::modeTruncate)) return stResult;
     stResult.bOpened = true;
 
-    stResult.nWritten = p_nLen > 0 ? file.write(p_pData, static_cast<unsigned>(p_nLen)) : 0;
+    // The platform's write takes a non-const buffer; it does not change it.
+    stResult.nWritten = p_nLen > 0 ? file.write(const_cast<char*>(p_pData), static_cast<unsigned>(p_nLen)) : 0;
     if (stResult.nWritten != p_nLen) {
         file.close();
-        QxFile::removePath(strTmp.c_str());
+        removeDeviceEntry(strTmp.c_str());
         return stResult;
     }
 
-    bool bSynced = file.flush(true);
+    bool bSynced = syncFile(file);
     file.close();
-    if (!SNS_ASSERT_TEXT(bSynced, "file.flush(true)", "file_name(%s)\n", strTmp.c_str())) {
-        QxFile::removePath(strTmp.c_str());
+    if (!SNS_ASSERT_TEXT(bSynced, "0 == fsync(fileno(file.getFileHandle()))", "file_name(%s)\n", strTmp.c_str())) {
+        removeDeviceEntry(strTmp.c_str());
         return stResult;
     }
 
-    if (QxFile::renamePath(strTmp.c_str(), strTarget.c_str()) != 0) {
+    if (::rename(qx_device_path(strTmp).c_str(), qx_device_path(strTarget).c_str()) != 0) {
         int nErrno = errno;
-        SNS_ASSERT_TEXT(false, "0 == QxFile::renamePath(strTmp.c_str(), strTarget.c_str())",
-                        "file_name(%s) errno(%d)\n", strTarget.c_str(), nErrno);
-        QxFile::removePath(strTmp.c_str());
+        SNS_ASSERT_TEXT(false, "0 == rename(strTmp, strTarget)", "file_name(%s) errno(%d)\n", strTarget.c_str(),
+                        nErrno);
+        removeDeviceEntry(strTmp.c_str());
         return stResult;
     }
     stResult.bReplaced = true;
@@ -74,8 +173,7 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
     // The new content is in place either way; a failed folder sync only means the rename may not outlive a
     // power cut, which would bring back the complete old file.
     const std::string strFolder = folderOf(strTarget);
-    SNS_ASSERT_TEXT(QxFile::syncDir(strFolder.c_str()) == 0, "0 == QxFile::syncDir(strFolder.c_str())", "folder(%s)\n",
-                    strFolder.c_str());
+    SNS_ASSERT_TEXT(syncFolder(strFolder) == 0, "0 == syncFolder(strFolder)", "folder(%s)\n", strFolder.c_str());
     return stResult;
 }
 
@@ -100,19 +198,20 @@ int removeLeftoverTemporaries(const char* p_szFolder) {
     if (p_szFolder == nullptr) return 0;
     DIR* pDir = opendir(qx_device_path(p_szFolder).c_str());
     if (pDir == nullptr) return 0;
-    const std::string strOwnMark = TEMPORARY_MARK + std::to_string(static_cast<long>(::getpid())) + ".";
     std::vector<std::string> vecLeftovers;
     while (struct dirent* pEntry = readdir(pDir)) {
         const std::string strName = pEntry->d_name;
-        const size_t nMark = strName.rfind(TEMPORARY_MARK);
-        if (nMark == std::string::npos || nMark == 0) continue;
-        if (strName.compare(nMark, strOwnMark.size(), strOwnMark) == 0) continue;
-        vecLeftovers.push_back(std::string(p_szFolder) + "/" + strName);
+        if (!isOwnTemporaryName(strName)) continue;
+        const std::string strPath = std::string(p_szFolder) + "/" + strName;
+        if (!isInFlight(strPath)) vecLeftovers.push_back(strPath);
     }
     closedir(pDir);
     int nRemoved = 0;
     for (const std::string& strPath : vecLeftovers) {
-        if (QxFile::removePath(strPath.c_str()) == 0) ++nRemoved;
+        struct stat stEntry;
+        // Only files: a folder or anything else of that name is not what a cut write leaves.
+        if (::lstat(qx_device_path(strPath).c_str(), &stEntry) != 0 || S_ISDIR(stEntry.st_mode)) continue;
+        if (removeDeviceEntry(strPath.c_str()) == 0) ++nRemoved;
     }
     return nRemoved;
 }

@@ -1,7 +1,8 @@
 // Replacing a stored file whole: the data goes to a temporary file in the same folder, which is flushed, synced
 // and renamed over the target, and the folder is synced. A power cut at any point leaves the old content or the
 // new, never a torn file; a symbolic link at the target is replaced by the new file, its own target untouched.
-// Paths are device paths (QxFile applies the device root).
+// Paths are device paths. The file itself is written through QxFile; what the platform contract does not offer
+// (fsync, rename, unlink, the folder sync) is done here over POSIX on the device-root path.
 #ifndef IMAGETUNE_STORE_FILEREPLACE_H
 #define IMAGETUNE_STORE_FILEREPLACE_H
 
@@ -21,8 +22,14 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
 // The same, reporting every failure itself. 0 when the file was replaced, else -1.
 int replaceFileWhole(const char* p_szPath, const char* p_pData, INT64 p_nLen);
 
-// Removes what a write cut short by a power loss left in p_szFolder: temporary files of another process (a
-// previous boot). Temporaries of this process belong to writes in flight and stay. The number removed.
+// Removes the directory entry at a device path without following a symbolic link there. 0 on success, else -1
+// with errno set.
+int removeDeviceEntry(const char* p_szPath);
+
+// Removes what a replace cut short by a power loss left in p_szFolder: temporary files of the files this library
+// stores there ("sensor<c>_<s>.cfg", "sensor-thermal<s>.cfg", "snsversion.cfg"), recognised by the exact name
+// the replace gives them. Other programs' files, whatever their names, and this process's replaces in flight
+// stay. The number removed.
 int removeLeftoverTemporaries(const char* p_szFolder);
 
 #endif

@@ -1,4 +1,5 @@
-// QxFile over stdio, under the device root, with the fault hooks of SimControl.h.
+// QxFile over stdio, under the device root, with the fault hooks of SimControl.h for its opens and writes
+// (the syncs, renames and removals that a replace adds are POSIX calls, seen by the fault layer in faults/).
 #include "QxFile.h"
 
 #include <fcntl.h>
@@ -98,20 +99,12 @@ void QxFile::close() {
     m_nMode = 0;
 }
 
-bool QxFile::isOpen() const {
-    return m_pFile != nullptr;
-}
-
 unsigned QxFile::read(char* p_pBuf, unsigned p_nLen) {
     if (m_pFile == nullptr || p_pBuf == nullptr || !reads(m_nMode)) return 0;
     return static_cast<unsigned>(std::fread(p_pBuf, 1, p_nLen, m_pFile));
 }
 
 unsigned QxFile::write(char* p_pBuf, unsigned p_nLen) {
-    return write(static_cast<const char*>(p_pBuf), p_nLen);
-}
-
-unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
     if (m_pFile == nullptr || p_pBuf == nullptr || !writes(m_nMode) || p_nLen == 0) return 0;
     const qxsim::hooks::StepOutcome eStep = qxsim::hooks::writeStepOfFile(qxsim::STEP_WRITE, m_pFile);
     if (eStep == qxsim::hooks::STEP_CUT || eStep == qxsim::hooks::STEP_FAILS) {
@@ -123,27 +116,6 @@ unsigned QxFile::write(const char* p_pBuf, unsigned p_nLen) {
     qxsim::hooks::countWritten(nWritten);
     if (nWritten < p_nLen && nAllowed < p_nLen) errno = EIO;
     return nWritten;
-}
-
-bool QxFile::flush(bool p_bSync) {
-    if (m_pFile == nullptr) return false;
-    const qxsim::hooks::StepOutcome eStep =
-        p_bSync ? qxsim::hooks::writeStepOfFile(qxsim::STEP_FILE_SYNC, m_pFile) : qxsim::hooks::STEP_GOES_ON;
-    if (eStep == qxsim::hooks::STEP_CUT) {
-        errno = EIO;
-        return false;
-    }
-    bool bOk = std::fflush(m_pFile) == 0;
-    if (!p_bSync) return bOk;
-    if (eStep == qxsim::hooks::STEP_FAILS) {
-        errno = EIO;
-        return false;
-    }
-    if (qxsim::hooks::fileSyncFails()) {
-        errno = EIO;
-        return false;
-    }
-    return ::fsync(::fileno(m_pFile)) == 0 && bOk;
 }
 
 long long QxFile::getLength() const {
@@ -191,55 +163,4 @@ std::vector<std::string> QxFile::ReadLines() const {
     std::clearerr(m_pFile);
     if (nSaved >= 0) ::fseeko(m_pFile, nSaved, SEEK_SET);
     return vecLines;
-}
-
-int QxFile::renamePath(const char* p_szFrom, const char* p_szTo) {
-    if (p_szFrom == nullptr || p_szTo == nullptr) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (qxsim::hooks::writeStep(qxsim::STEP_RENAME, p_szTo) != qxsim::hooks::STEP_GOES_ON) {
-        errno = EIO;
-        return -1;
-    }
-    if (qxsim::hooks::renameFails()) {
-        errno = EIO;
-        return -1;
-    }
-    return ::rename(qx_device_path(p_szFrom).c_str(), qx_device_path(p_szTo).c_str()) == 0 ? 0 : -1;
-}
-
-int QxFile::removePath(const char* p_szPath) {
-    if (p_szPath == nullptr) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (qxsim::hooks::writeStep(qxsim::STEP_REMOVE, p_szPath) != qxsim::hooks::STEP_GOES_ON) {
-        errno = EIO;
-        return -1;
-    }
-    qxsim::hooks::countRemove();
-    return std::remove(qx_device_path(p_szPath).c_str()) == 0 ? 0 : -1;
-}
-
-int QxFile::syncDir(const char* p_szDir) {
-    if (p_szDir == nullptr) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (qxsim::hooks::writeStep(qxsim::STEP_DIR_SYNC, p_szDir) != qxsim::hooks::STEP_GOES_ON) {
-        errno = EIO;
-        return -1;
-    }
-    if (qxsim::hooks::dirSyncFails()) {
-        errno = EIO;
-        return -1;
-    }
-    int fd = ::open(qx_device_path(p_szDir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    int nRet = ::fsync(fd);
-    int nErr = errno;
-    ::close(fd);
-    errno = nErr;
-    return nRet == 0 ? 0 : -1;
 }

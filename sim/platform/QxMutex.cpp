@@ -55,13 +55,6 @@ void QxMutex::Unlock(const char* p_szFile, int p_nLine) {
     if (nErr != 0) die("Unlock (not held by this thread?)", nErr, p_szFile, p_nLine);
 }
 
-bool QxMutex::TryLock(const char* p_szFile, int p_nLine) {
-    if (pthread_mutex_trylock(&m_mutex) != 0) return false;
-    m_szHolderFile = p_szFile;
-    m_nHolderLine = p_nLine;
-    return true;
-}
-
 namespace qxsim {
 bool mutexErrorCheck() {
 #ifdef QX_MUTEX_ERRORCHECK

@@ -86,8 +86,3 @@ void RefCountManager::returnbackRefCount(ref_count* p_pCount, const char* /*p_sz
     p_pCount->m_nCount = 0;
     m_vecFree.push_back(p_pCount);
 }
-
-size_t RefCountManager::liveCount() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_vecLive.size();
-}

@@ -1,8 +1,7 @@
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,7 +80,10 @@ std::string TempDeviceRoot::read(const std::string& p_strDevicePath) const {
     return readHostFile(host(p_strDevicePath));
 }
 
-void TempDeviceRoot::remove(const std::string& p_strDevicePath) const { ::unlink(host(p_strDevicePath).c_str()); }
+// std::remove, not unlink: the fault layer counts the unlink calls of the code under test, not the test's own.
+void TempDeviceRoot::remove(const std::string& p_strDevicePath) const {
+    std::remove(host(p_strDevicePath).c_str());
+}
 
 StdoutCapture::StdoutCapture() : m_nSavedFd(-1) {}
 
@@ -128,6 +130,8 @@ bool canReexecTestBinary() {
 #endif
 }
 
-void useReexecDeathTestStyle() { GTEST_FLAG_SET(death_test_style, canReexecTestBinary() ? "threadsafe" : "fast"); }
+void useReexecDeathTestStyle() {
+    GTEST_FLAG_SET(death_test_style, canReexecTestBinary() ? "threadsafe" : "fast");
+}
 
 }  // namespace testsupport

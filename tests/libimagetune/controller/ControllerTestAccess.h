@@ -5,8 +5,10 @@
 
 #include <stdlib.h>
 
+#include <memory>
 #include <vector>
 
+#include "ControllerLock.h"
 #include "ISensorController.h"
 
 class ISensorControllerTestAccess {
@@ -93,7 +95,11 @@ public:
     static int sensorPassLockHeld(ISensorController& c) { return c.sensorPass(ISensorController::PASS_LOCK_HELD); }
     static bool syncFov(ISensorController& c) { return c.sync_fov(); }
     static GThread& thread(ISensorController& c) { return *c.m_pSensorThread; }
-    static QxMutex& mutex(ISensorController& c) { return c.m_objMutex; }
+    // The controller's exclusion as its operations take it (m_objMutex, then the pass lock), held until the
+    // returned guard goes.
+    static std::unique_ptr<ControllerLock> lockController(ISensorController& c) {
+        return std::unique_ptr<ControllerLock>(new ControllerLock(c.m_objMutex, c.m_objPassMutex, __FILE__, __LINE__));
+    }
     // The LPR scratch array, with room for every key as init sizes it.
     static void installLprScratch(ISensorController& c) {
         if (c.m_pLprKeyVal == nullptr) c.m_pLprKeyVal = static_cast<KeyVal*>(malloc(sizeof(KeyVal) * 170));

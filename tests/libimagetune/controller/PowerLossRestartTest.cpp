@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "FileReplace.h"
 #include "InitTestDevice.h"
-#include "QxFile.h"
 #include "SensorFile.h"
 
 namespace {
@@ -339,7 +339,7 @@ TEST_F(PowerLoss, ACutStopsEveryLaterChange) {
     qxsim::cutPowerAtStep(1);
     EXPECT_NE(keyValToFile(szName, vecNew.data(), static_cast<u32>(vecNew.size())), 0);
     EXPECT_EQ(readScheme(schemePath(1, 0)), factory());
-    EXPECT_NE(QxFile::removePath(schemePath(1, 0).c_str()), 0);
+    EXPECT_NE(removeDeviceEntry(schemePath(1, 0).c_str()), 0);
     EXPECT_TRUE(m_root.exists(schemePath(1, 0)));
     const std::vector<qxsim::WriteStep> vecSteps = qxsim::writeSteps();
     ASSERT_FALSE(vecSteps.empty());

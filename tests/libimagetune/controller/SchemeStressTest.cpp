@@ -95,20 +95,23 @@ TEST_F(SchemeStress, ThreadSwitchesAndApplicationCallsNeverInterleave) {
     std::atomic<int> nSchemeChanges(0);
     std::atomic<int> nTornStates(0);
     std::atomic<int> nCalls(0);
-    // Moves the clock through the windows and, between operations (the mutex held), checks what is in force.
+    // Moves the clock through the windows and, between operations (the controller's exclusion held), checks what is in
+    // force.
     std::thread objClock([&] {
         int nLast = TA::curScheme(*c);
         for (size_t i = 0; !bStop.load(); ++i) {
             qxsim::setLocalTime(HOURS[i % 4], 0);
             std::this_thread::sleep_for(std::chrono::milliseconds(1 + i % 5));
-            TA::mutex(*c).Lock(__FILE__, __LINE__);
-            int nNow = TA::curScheme(*c);
-            for (u32 nKey : TRAFFIC_KEYS) {
-                if (iasim::value(0, static_cast<int>(nKey)) != cached(*c, static_cast<u32>(nNow), nKey)) {
-                    nTornStates.fetch_add(1);
+            int nNow = 0;
+            {
+                auto objLock = TA::lockController(*c);
+                nNow = TA::curScheme(*c);
+                for (u32 nKey : TRAFFIC_KEYS) {
+                    if (iasim::value(0, static_cast<int>(nKey)) != cached(*c, static_cast<u32>(nNow), nKey)) {
+                        nTornStates.fetch_add(1);
+                    }
                 }
             }
-            TA::mutex(*c).Unlock(__FILE__, __LINE__);
             if (nNow != nLast) nSchemeChanges.fetch_add(1);
             nLast = nNow;
         }

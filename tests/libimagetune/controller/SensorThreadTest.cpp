@@ -170,10 +170,9 @@ TEST_F(SchemeTest, PassSkipsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) 
     std::promise<void> objLocked;
     std::promise<void> objRelease;
     std::thread objHolder([&] {
-        TA::mutex(*c).Lock(__FILE__, __LINE__);
+        auto objLock = TA::lockController(*c);
         objLocked.set_value();
         objRelease.get_future().wait();
-        TA::mutex(*c).Unlock(__FILE__, __LINE__);
     });
     objLocked.get_future().wait();
     TA::sensorThread(*c);
@@ -197,9 +196,10 @@ TEST_F(SchemeTest, SynchronousPassesDecideWhetherOrNotTheCallerHoldsTheMutex) {
 
     setWindow(*c, 3, 0, 0, 24, 0);
     setWindow(*c, 2, 0, 0, 0, 0);
-    TA::mutex(*c).Lock(__FILE__, __LINE__);
-    TA::sensorPassLockHeld(*c);
-    TA::mutex(*c).Unlock(__FILE__, __LINE__);
+    {
+        auto objLock = TA::lockController(*c);
+        TA::sensorPassLockHeld(*c);
+    }
     EXPECT_EQ(TA::curScheme(*c), 3);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -151,19 +152,20 @@ TEST(QxRuntimeErrorTest, KeepsItsMessage) {
 
 TEST(QxMutexManagerTest, HoldsTheMutexForItsScope) {
     QxMutex objMutex;
-    auto tryFromOtherThread = [&] {
-        bool bGot = false;
-        std::thread([&] {
-            bGot = objMutex.TryLock(__FILE__, __LINE__);
-            if (bGot) objMutex.Unlock(__FILE__, __LINE__);
-        }).join();
-        return bGot;
-    };
+    std::atomic<bool> bOtherHolds{false};
+    std::thread objOther;
     {
         QX_LOCK_SCOPE(objMutex);
-        EXPECT_FALSE(tryFromOtherThread());
+        objOther = std::thread([&] {
+            objMutex.Lock(__FILE__, __LINE__);
+            bOtherHolds = true;
+            objMutex.Unlock(__FILE__, __LINE__);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_FALSE(bOtherHolds.load()) << "the other thread got in while the guard held the mutex";
     }
-    EXPECT_TRUE(tryFromOtherThread());
+    objOther.join();
+    EXPECT_TRUE(bOtherHolds.load()) << "the guard released the mutex at the end of its scope";
 }
 
 }  // namespace

@@ -7,7 +7,14 @@
 #include <string>
 #include <thread>
 
+#include "QxFile.h"
+
 namespace platformtest {
+
+// QxFile::write takes a non-const buffer, as the platform has it; the tests write texts.
+inline unsigned put(QxFile& p_objFile, std::string p_strText) {
+    return p_objFile.write(&p_strText[0], static_cast<unsigned>(p_strText.size()));
+}
 
 // Sets (or, with a null value, unsets) an environment variable for the object's lifetime.
 class ScopedEnv {

@@ -1,4 +1,4 @@
-// QxMutex: exclusion, TryLock, and the loud failure of a self-deadlock in error-checking builds.
+// QxMutex: exclusion, and the loud failure of a self-deadlock in error-checking builds.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,27 +10,6 @@
 #include "TestSupport.h"
 
 namespace {
-
-TEST(QxMutex, TryLockFailsWhileAnotherThreadHoldsIt) {
-    QxMutex mutex;
-    ASSERT_TRUE(mutex.TryLock(__FILE__, __LINE__));
-    bool bOtherGot = true;
-    std::thread([&] { bOtherGot = mutex.TryLock(__FILE__, __LINE__); }).join();
-    EXPECT_FALSE(bOtherGot);
-    mutex.Unlock(__FILE__, __LINE__);
-    std::thread([&] {
-        bOtherGot = mutex.TryLock(__FILE__, __LINE__);
-        if (bOtherGot) mutex.Unlock(__FILE__, __LINE__);
-    }).join();
-    EXPECT_TRUE(bOtherGot);
-}
-
-TEST(QxMutex, TryLockOnAHeldMutexIsFalseNotFatal) {
-    QxMutex mutex;
-    mutex.Lock(__FILE__, __LINE__);
-    EXPECT_FALSE(mutex.TryLock(__FILE__, __LINE__));
-    mutex.Unlock(__FILE__, __LINE__);
-}
 
 TEST(QxMutex, ExcludesOtherThreads) {
     QxMutex mutex;
