@@ -73,7 +73,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     LifecycleLock objLock(this, m_objMutex, m_objPassMutex, __FILE__, __LINE__);
     // A second init without uinit: release the running state first, so that nothing leaks and the
     // background thread is started once.
-    if (m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr || m_pSensorThread->isRunning() ||
+    if ((m_nStatus.load() & STATUS_RUNNING) != 0 || m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr ||
         m_stSysConf.szUIStyle != nullptr) {
         m_nStatus.fetch_or(STATUS_RUNNING);
         uinit();
@@ -236,5 +236,6 @@ void ISensorController::uinit() {
     m_nCurScheme.store(-1);
     m_nKeyValSum = 0;
     m_pFctKeyVal = nullptr;
-    m_nStatus.fetch_and(static_cast<uint8_t>(~STATUS_UINIT));
+    // Shut down is not running: getSensorStatus says so, and a second uinit finds nothing to do.
+    m_nStatus.fetch_and(static_cast<uint8_t>(~(STATUS_UINIT | STATUS_RUNNING)));
 }

@@ -73,7 +73,7 @@ TEST_F(InitTest, UinitStopsTheThreadAndReleasesEverythingTwice) {
     c.setParamMode(0);
     c.uinit();
     EXPECT_FALSE(TA::hasArrays(c));
-    EXPECT_TRUE(c.getSensorStatus());  // the running bit stays
+    EXPECT_FALSE(c.getSensorStatus());  // a stopped channel does not report running
     EXPECT_EQ(TA::curScheme(c), -1);
     EXPECT_EQ(TA::lastScheme(c), -1);
     EXPECT_EQ(TA::paramMode(c), 1);
