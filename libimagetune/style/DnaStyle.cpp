@@ -8,6 +8,7 @@
 #include "DnaEdit.h"
 #include "SensorStyle.h"
 #include "StyleNumber.h"
+#include "StyleShowFlags.h"
 #include "XmlText.h"
 
 namespace {
@@ -24,13 +25,6 @@ const int kStyleMarkerCmds[] = {
 const int kMarkerNoPreference = 100;
 const int kCustomListCmd = 49;
 const int kCustomListBase = 200;  // style value 200 + d: the style's own choices, default d
-
-struct StyleShowFlags {
-    bool bShowWDR;
-    bool bShowLDC;
-    bool bShowBeaway;
-    bool bShowFisheyeRotate;
-};
 
 // Elements removed once the commands are applied, in this order.
 struct StyleRemoval {
@@ -124,6 +118,10 @@ void applyDynamicStyle(TiXmlDocument& objStyleXmlDoc, int nIaChannel, const ia_d
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, bool p_bShowWDRFalg, bool p_bShowLDCFlag) {
     const StyleShowFlags stFlags = {p_bShowWDRFalg, p_bShowLDCFlag, g_bShoWBeawayFalg.load(),
                                     g_bShoWFisheyeRotateFlag.load()};
+    return getDnaStyle(p_channelID, szStyle, strStyle, stFlags);
+}
+
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, const StyleShowFlags& stFlags) {
     const int nIaChannel = p_channelID > INT_MIN ? p_channelID - 1 : INT_MIN;
 
     ia_dynamic_params_cmds_st dnaCmdList;

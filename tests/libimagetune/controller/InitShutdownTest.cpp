@@ -52,12 +52,6 @@ std::string fullStyle(std::vector<u32>& p_vecKeys) {
     return out.str();
 }
 
-std::vector<u32> keysOf(const std::vector<KeyVal>& p_vecPairs) {
-    std::vector<u32> vecKeys;
-    for (const KeyVal& kv : p_vecPairs) vecKeys.push_back(kv.key);
-    return vecKeys;
-}
-
 }  // namespace
 
 TEST_F(InitTest, UinitBeforeInitDoesNothing) {
