@@ -157,9 +157,9 @@ bool ISensorController::setLightType(int p_nVal) {
 
 bool ISensorController::setMirrorMode(int p_nVal) {
     if (setParameter(KEY_MIRROR, p_nVal, true) != 0) return false;
-    // The mirror is a property of the installation: it must survive a restart at once.
-    flush();
-    return true;
+    // The mirror is a property of the installation: it must survive a restart at once, and a save that failed
+    // is no success.
+    return flush() == SNS_SUCCESS;
 }
 
 bool ISensorController::getShutterValue(int& nIndex) {

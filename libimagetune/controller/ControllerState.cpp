@@ -4,6 +4,7 @@
 #include "Diagnostics.h"
 #include "Function.h"
 #include "ISensorController.h"
+#include "SchemeHeader.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
 std::atomic<int> ISensorController::m_nChanneldDosomething(-1);
@@ -128,14 +129,15 @@ bool ISensorController::getSensorStatus() {
 int ISensorController::paramCheck() {
     int nCur = m_nCurScheme.load();
     // No current user scheme: nothing to validate, and nothing must be read.
-    if (m_ppUserKeyVal == nullptr || nCur < 0 || static_cast<u32>(nCur) > m_stSysConf.nSchemeSum || m_nKeyValSum < 5) {
+    if (m_ppUserKeyVal == nullptr || nCur < 0 || static_cast<u32>(nCur) > m_stSysConf.nSchemeSum ||
+        m_nKeyValSum < SCHEME_HEADER_LEN) {
         return 0;
     }
     const KeyVal* a = m_ppUserKeyVal[nCur];
-    u32 nStart = a[1].value * 100 + a[2].value;
-    if (nStart > 2400) return 505;
-    u32 nEnd = a[3].value * 100 + a[4].value;
-    if (nEnd > 2400) return 506;
+    const uint64_t nStart = schemeClock(a[POS_START_HOUR].value, a[POS_START_MIN].value);
+    if (nStart > WINDOW_CLOCK_MAX) return 505;
+    const uint64_t nEnd = schemeClock(a[POS_END_HOUR].value, a[POS_END_MIN].value);
+    if (nEnd > WINDOW_CLOCK_MAX) return 506;
     return nStart < nEnd ? 0 : 507;
 }
 

@@ -17,7 +17,7 @@ int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal) {
     if (m_bLockZoomFocus.load() && p_nKey >= LENS_CMD_FIRST && p_nKey <= LENS_CMD_LAST) {
         return 0;
     }
-    return ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey), static_cast<int>(p_nDir), p_pVal);
+    return ia_ioctrl_v2(iaChannel(), static_cast<ia_cmd_e>(p_nKey), static_cast<int>(p_nDir), p_pVal);
 }
 
 int ISensorController::doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal) {

@@ -17,6 +17,7 @@
 #include "LifecycleLock.h"
 #include "MachineInfo.h"
 #include "SensorFile.h"
+#include "StyleShowFlags.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     LifecycleLock objLock(this, m_objMutex, m_objPassMutex, __FILE__, __LINE__);
     // A second init without uinit: release the running state first, so that nothing leaks and the
     // background thread is started once.
-    if (m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr || m_pSensorThread->isRunning() ||
+    if ((m_nStatus.load() & STATUS_RUNNING) != 0 || m_ppUserKeyVal != nullptr || m_pKeyCmdMap != nullptr ||
         m_stSysConf.szUIStyle != nullptr) {
         m_nStatus.fetch_or(STATUS_RUNNING);
         uinit();
@@ -94,15 +95,11 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     m_pFctKeyVal = static_cast<KeyVal*>(calloc(KEY_CMD_CAPACITY, sizeof(KeyVal)));
     m_pLprKeyVal = static_cast<KeyVal*>(calloc(KEY_CMD_CAPACITY, sizeof(KeyVal)));
     m_nKeyValSum = 0;
-    // The factory layout must not depend on what the previous run showed: the flags recomputed at the end of
-    // init (and the process-wide beaway flag) would otherwise drop keys at the init of a reset, and the files
-    // written then would no longer match the layout of the next start.
-    m_bShowWDRFalg.store(true);
-    m_bShowLDCFlag = true;
-    setshowBeawayFalg(true);
-    bool bShowWDR = m_bShowWDRFalg.load();
-    SNS_ASSERT_TEXT(SNS_SUCCESS == getFctData(m_nCameraID, m_stSysConf.szUIStyle, m_pFctKeyVal, &m_nKeyValSum, bShowWDR,
-                                              m_bShowLDCFlag, KEY_CMD_CAPACITY),
+    // The factory layout is that of a first start after power-on, every display flag shown, whatever this
+    // channel's previous run or another channel has shown since: the files written at the init of a reset
+    // must match the layout of the next start. The flags themselves change only at the end of init.
+    SNS_ASSERT_TEXT(SNS_SUCCESS == getFctData(m_nCameraID, m_stSysConf.szUIStyle, m_pFctKeyVal, &m_nKeyValSum,
+                                              STYLE_SHOW_ALL, KEY_CMD_CAPACITY),
                     "SNS_SUCCESS == getFctData(m_nCameraID,m_stSysConf.szUIStyle, m_pFctKeyVal, "
                     "&m_nKeyValSum,m_bShowWDRFalg,m_bShowLDCFlag)",
                     "m_nKeyValSum(%d)\n", static_cast<int>(m_nKeyValSum));
@@ -187,9 +184,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     sensorPass(PASS_LOCK_HELD);
     SNS_ASSERT_MSG(m_pSensorThread->start(), "\n");
 
-    m_bShowWDRFalg.store(true);
-    m_bShowLDCFlag = false;
-    setshowBeawayFalg(true);
+    // Each flag is written once, with its final value: other channels read the process-wide ones at any time.
+    bool bShowWDR = true;
+    bool bShowLDC = false;
+    bool bShowBeaway = true;
     if (m_pVideoStreamModule != nullptr) {
         std::vector<AVStreamParam> vecStreams;
         m_pVideoStreamModule->getAVStreamParams(vecStreams);
@@ -200,20 +198,23 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
             for (const AVStreamParam& objStream : vecStreams) {
                 if (objStream.getVideoEncoderType() == BEAWAY_ENCODER_TYPE &&
                     objStream.getVideoHeight() <= BEAWAY_MAX_HEIGHT) {
-                    setshowBeawayFalg(false);
+                    bShowBeaway = false;
                 }
             }
         }
         LimitedFramesWDRModeParam objLimits;
         m_pVideoStreamModule->getLimitedFramesWDRModeParam(m_nCameraID, objLimits);
-        if (objLimits.getLimitFramesModeId() == 0 && objLimits.getLimitWdr() == 1) m_bShowWDRFalg.store(false);
-        if (objLimits.getLDCSupport() != 0 && objLimits.getLDCSwitch() != 0) m_bShowLDCFlag = true;
+        if (objLimits.getLimitFramesModeId() == 0 && objLimits.getLimitWdr() == 1) bShowWDR = false;
+        if (objLimits.getLDCSupport() != 0 && objLimits.getLDCSwitch() != 0) bShowLDC = true;
         if (m_objMachineInfo.getDeviceType() == DEVICE_TYPE_FISHEYE) {
             int nRotate = FISHEYE_ROTATE_UNSET;
             m_pVideoStreamModule->getFisheyeRotate(m_nCameraID, &nRotate);
             setshowFisheyeRotateFlag(nRotate == 0);
         }
     }
+    m_bShowWDRFalg.store(bShowWDR);
+    m_bShowLDCFlag = bShowLDC;
+    setshowBeawayFalg(bShowBeaway);
 
     m_nStatus.fetch_and(static_cast<uint8_t>(~(STATUS_INIT | STATUS_RUNNING)));
     m_nStatus.fetch_or(STATUS_RUNNING);
@@ -236,5 +237,6 @@ void ISensorController::uinit() {
     m_nCurScheme.store(-1);
     m_nKeyValSum = 0;
     m_pFctKeyVal = nullptr;
-    m_nStatus.fetch_and(static_cast<uint8_t>(~STATUS_UINIT));
+    // Shut down is not running: getSensorStatus says so, and a second uinit finds nothing to do.
+    m_nStatus.fetch_and(static_cast<uint8_t>(~(STATUS_UINIT | STATUS_RUNNING)));
 }

@@ -9,6 +9,7 @@
 #include "DeviceRoot.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
+#include "IaRecordBuffer.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
 #include "TableLookup.h"
@@ -44,20 +45,6 @@ const int KEY_MAX_SHUTTER = 49;
 const int MAX_SHUTTER_CUSTOM_MARK = 200;
 const int SENSOR_CHECK_READ_BACK = 2;
 
-// Room for whatever a get of any command writes: a key from the application may name a command whose get
-// answers a whole record, which must not land on the caller's int.
-union IaGetBuffer {
-    u32 nValue;
-    ia_dynamic_params_cmds_st stCmds;
-    ia_dynamic_params_attr_st stAttr;
-    dn_thr_st stDnThr;
-    dn_time_st stDnTime;
-    ia_ae_info_st stAeInfo;
-    ia_ir_led_info_st stIrLed;
-    ia_sensor_check_st stCheck;
-    char szVersion[IA_CAMERA_VERSION_LEN];
-};
-
 void printParseFailure(int p_nLine, const std::string& p_strIds) {
     printf("%s%d getParameters fail p_strIds = %s \n", SOURCE_NAME, p_nLine, p_strIds.c_str());
     fflush(stdout);
@@ -77,10 +64,9 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         p_nVal = -1;
         return true;
     }
-    // The caller's value in the first 32 bits: a get that writes nothing leaves it as it was.
-    IaGetBuffer uGet;
-    memset(&uGet, 0, sizeof(uGet));
-    uGet.nValue = static_cast<u32>(p_nVal);
+    // Through a buffer that holds any record, the caller's value in its first 32 bits: a get that writes
+    // nothing leaves it as it was.
+    IaRecordBuffer uGet = IaRecordBuffer::holding(static_cast<u32>(p_nVal));
     const int nRet = doIaCmd(p_nKey, IA_CMD_OPT_GET, &uGet);
     p_nVal = static_cast<int>(uGet.nValue);
     return SNS_ASSERT_TEXT(SNS_SUCCESS == nRet, "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
@@ -156,8 +142,8 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
 
     // No scheme in force yet (or none any more): there is no array to correct or report.
     if (nCur < 0 || static_cast<u32>(nCur) > nSchemeSum || m_ppUserKeyVal == nullptr) return true;
-    SNS_ASSERT_TEXT(SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[nCur], m_nKeyValSum),
-                    "SNS_SUCCESS == keyval_correct(m_nCameraID - 1, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
+    SNS_ASSERT_TEXT(SNS_SUCCESS == keyval_correct(iaChannel(), m_ppUserKeyVal[nCur], m_nKeyValSum),
+                    "SNS_SUCCESS == keyval_correct(iaChannel(), m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum)",
                     "m_nCurScheme(%d) m_nKeyValSum(%d)\n", nCur, static_cast<int>(m_nKeyValSum));
     keyval_st2str(p_strParameters, m_ppUserKeyVal[nCur], m_nKeyValSum);
     return true;
@@ -166,7 +152,7 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
 bool ISensorController::getSensorParamRange(int p_nCmd, int& p_nDefault, std::string& p_strRange) {
     ia_dynamic_params_cmds_st dnaCmdList = ia_dynamic_params_cmds_st();
     SNS_ASSERT_TEXT(
-        SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList),
+        SNS_SUCCESS == ia_ioctrl_v2(iaChannel(), IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &dnaCmdList),
         "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
         "(void*)(&dnaCmdList))",
         nullptr);
@@ -206,8 +192,7 @@ int ISensorController::SensorCheck(std::string& p_str) {
     stCheck.c = atoi(vecFields[2].c_str());
     stCheck.result = 0;
     bool bReadBack = stCheck.b == SENSOR_CHECK_READ_BACK;
-    int nRet =
-        ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK, bReadBack ? IA_CMD_OPT_GET : IA_CMD_OPT_SET, &stCheck);
+    int nRet = ia_ioctrl_v2(iaChannel(), IA_CMD_SENSOR_CHECK, bReadBack ? IA_CMD_OPT_GET : IA_CMD_OPT_SET, &stCheck);
     if (bReadBack) {
         char szResult[16];
         snprintf(szResult, sizeof(szResult), "%d", stCheck.result);

@@ -16,10 +16,20 @@ const int KEY_EXPOSE_MODE = 16;
 int ISensorController::flush() {
     CONTROLLER_LOCK_SCOPE();
     const u32 nCur = static_cast<u32>(m_nCurScheme.load());
+    // A channel without any user scheme (a "max_scheme" of 0 or no number) can save nothing: saying so.
+    if (!SNS_ASSERT_MSG(m_ppUserKeyVal == nullptr || m_stSysConf.nSchemeSum > 0,
+                        "the channel has no user scheme to save, nSchemeSum(%u)\n", m_stSysConf.nSchemeSum))
+        return -1;
     // The factory scheme has no file, and before the first switch there is nothing to save.
     if (m_ppUserKeyVal == nullptr || nCur >= m_stSysConf.nSchemeSum) return 0;
     int nRet = paramCheck();
     if (nRet != 0) return nRet;
+    // A scheme saved beside a missing or other version would be removed as stale at the next start: the
+    // version file must be in place first.
+    u32 nStored = 0;
+    if (getVersion(&nStored) != 0 || nStored != m_nVersion) {
+        if (!SNS_ASSERT_MSG(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%u)\n", m_nVersion)) return -1;
+    }
     std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));
     return keyValToFile(&strName[0], m_ppUserKeyVal[nCur], m_nKeyValSum);
 }

@@ -7,17 +7,11 @@
 #include "ISensorController.h"
 #include "QuorixTime.h"
 #include "QxDeviceTime.h"
+#include "SchemeHeader.h"
 
 namespace {
 
 const u32 KEY_DN_MODE = 144;
-
-// Positions of the scheme header, read by position rather than looked up by key.
-const u32 POS_START_HOUR = 1;
-const u32 POS_START_MIN = 2;
-const u32 POS_END_HOUR = 3;
-const u32 POS_END_MIN = 4;
-const u32 SCHEME_HEADER_LEN = 5;
 
 // The window keys and the header position each one names.
 struct WindowKey {
@@ -30,11 +24,6 @@ const WindowKey WINDOW_KEYS[] = {
     {8003, POS_END_HOUR},    // KEY_SCHEME_END_HOUR
     {8004, POS_END_MIN},     // KEY_SCHEME_END_MIN
 };
-
-// hour * 100 + minute, in 64 bits so that a corrupt stored hour cannot wrap round into a valid time.
-uint64_t clockValue(u32 p_nHour, u32 p_nMinute) {
-    return static_cast<uint64_t>(p_nHour) * 100 + p_nMinute;
-}
 
 }  // namespace
 
@@ -83,13 +72,13 @@ int ISensorController::LPR_switch_to(int nScheme) {
 
 int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule) {
     QxLocalTime stTime = QxDeviceTime::getCurrentTime();
-    const uint64_t nNow = clockValue(stTime.hour, stTime.minute);
+    const uint64_t nNow = schemeClock(stTime.hour, stTime.minute);
     nSchedule = 0;
     if (m_ppUserKeyVal != nullptr && m_nKeyValSum >= SCHEME_HEADER_LEN) {
         for (u32 i = 0; i < m_stSysConf.nSchemeSum; ++i) {
             const KeyVal* a = m_ppUserKeyVal[i];
-            uint64_t nStart = clockValue(a[POS_START_HOUR].value, a[POS_START_MIN].value);
-            uint64_t nEnd = clockValue(a[POS_END_HOUR].value, a[POS_END_MIN].value);
+            uint64_t nStart = schemeClock(a[POS_START_HOUR].value, a[POS_START_MIN].value);
+            uint64_t nEnd = schemeClock(a[POS_END_HOUR].value, a[POS_END_MIN].value);
             if (nStart <= nNow && nNow < nEnd) {
                 nScheme = static_cast<int>(i);
                 nSchedule = 1;

@@ -1,10 +1,15 @@
 // The write path: every parameter change ends in setParameters on an array, which routes each pair to its
 // handler and records it in the current scheme, the key cache.
+#include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
 
 #include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
+#include "IaRecordBuffer.h"
 #include "TableLookup.h"
 #include "ia_ctrl.h"
 
@@ -205,10 +210,15 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
             if (bDispatch) {
                 keycmd stRow = keycmd();
                 int nRow = findFromKeyCmdMap(m_pKeyCmdMap, nKey, stRow);
+                // A key without a row goes out as an IA command of that number, whose set may read a whole
+                // record: it gets one, zeroed beyond the value.
+                IaRecordBuffer uStandBy;
                 if (!SNS_ASSERT_TEXT(-1 != nRow, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
                                      "p_pKeyval[%u].key(%u)", i, nKey)) {
                     SNS_PLAIN_COLOR(32, "not find (%d) \n", static_cast<int>(nKey));
                     stRow = standByRow(nKey);
+                    uStandBy = IaRecordBuffer::holding(*pVal);
+                    pVal = &uStandBy.nValue;
                 }
                 if (stRow.pfnHandler != nullptr) {
                     SNS_PLAIN_COLOR(31,
@@ -279,8 +289,21 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
         keyval_str2st(p_strParameters, &stFirst, &nNum, 1);
         return setParameters(&stFirst, nNum, p_bCache);
     }
-    keyval_str2st(p_strParameters, m_pstKeyValTmp, &nNum, m_nKeyValSum);
-    return setParameters(m_pstKeyValTmp, nNum, p_bCache);
+    // Every pair of the text is applied: a text with more pairs than the scratch array holds (a key twice, say)
+    // is parsed into an array of its own instead of being cut short. A pair starts with "(", so their count
+    // bounds the pairs.
+    const size_t nOpen = static_cast<size_t>(std::count(p_strParameters.begin(), p_strParameters.end(), '('));
+    if (nOpen <= m_nKeyValSum) {
+        keyval_str2st(p_strParameters, m_pstKeyValTmp, &nNum, m_nKeyValSum);
+        return setParameters(m_pstKeyValTmp, nNum, p_bCache);
+    }
+    const u32 nCapacity = static_cast<u32>(std::min<size_t>(nOpen, UINT32_MAX / sizeof(KeyVal)));
+    KeyVal* pPairs = static_cast<KeyVal*>(malloc(static_cast<size_t>(nCapacity) * sizeof(KeyVal)));
+    if (!SNS_ASSERT_MSG(nullptr != pPairs, "no room for the %u pairs of the text\n", nCapacity)) return -1;
+    keyval_str2st(p_strParameters, pPairs, &nNum, nCapacity);
+    int nRet = setParameters(pPairs, nNum, p_bCache);
+    free(pPairs);
+    return nRet;
 }
 
 int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bCache) {

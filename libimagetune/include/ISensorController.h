@@ -272,6 +272,9 @@ private:
     // Waits in 0.5 s steps while a reset, restore or switch is under way.
     void waitWhileBusy();
 
+    // The IA library's channel, m_nCameraID - 1, without overflow for any channel number the application set.
+    int iaChannel() const { return m_nCameraID > INT32_MIN ? m_nCameraID - 1 : INT32_MIN; }
+
     // Frees the map, the scratch arrays, the scheme storage and a separate factory array, each only if
     // present, and nulls the pointers: safe to call twice.
     void releaseArrays();

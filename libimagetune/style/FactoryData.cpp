@@ -3,14 +3,22 @@
 
 #include "Diagnostics.h"
 #include "SensorStyle.h"
+#include "StyleShowFlags.h"
 #include "XmlText.h"
 
 int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, bool p_bShowWDRFalg,
                bool p_bShowLDCFlag, u32 p_nKeyValCapacity) {
+    const StyleShowFlags stFlags = {p_bShowWDRFalg, p_bShowLDCFlag, g_bShoWBeawayFalg.load(),
+                                    g_bShoWFisheyeRotateFlag.load()};
+    return getFctData(p_channelID, p_szStyle, p_pKeyVal, p_pnKeyValNum, stFlags, p_nKeyValCapacity);
+}
+
+int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum, const StyleShowFlags& p_stFlags,
+               u32 p_nKeyValCapacity) {
     if (!SNS_ASSERT(NULL != p_pKeyVal && NULL != p_pnKeyValNum)) return -1;
 
     std::string strDnaStyle;
-    SNS_ASSERT_TEXT(SNS_SUCCESS == getDnaStyle(p_channelID, p_szStyle, strDnaStyle, p_bShowWDRFalg, p_bShowLDCFlag),
+    SNS_ASSERT_TEXT(SNS_SUCCESS == getDnaStyle(p_channelID, p_szStyle, strDnaStyle, p_stFlags),
                     "SNS_SUCCESS == getDnaStyle(p_channelID,p_szStyle, strDnaStyle,p_bShowWDRFalg,p_bShowLDCFlag)",
                     nullptr);
     TiXmlDocument objDnaStyleDoc;

@@ -80,8 +80,9 @@ int sensor_init_ae(int unused) {
 }
 
 int sensor_set_mode(int param0, int param1, unsigned fps, int mode) {
-    /* A rate of 0 would leave the mode-1 frame time undefined: it means the default rate. */
-    if (fps == 0) fps = SENSOR_DEFAULT_FPS;
+    /* Only mode 1 divides by the rate: there a rate of 0 means the default rate. Any other mode keeps the 0
+       it was given, as the host reads back what it set. */
+    if (fps == 0 && mode == 1) fps = SENSOR_DEFAULT_FPS;
     if (fps > SENSOR_MAX_FPS) fps = SENSOR_MAX_FPS;
 
     gst_sensor_ae.fps = fps;

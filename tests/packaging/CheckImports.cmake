@@ -1,7 +1,8 @@
 # Checks a shared library's dynamic symbols against the contract (interfaces/contract-imports.txt).
-#   cmake -DNM=<nm> -DLIBRARY=<lib> -DALLOWLIST=<file> -DMODE=imports|exports [-DSANITIZED=ON] -P CheckImports.cmake
+#   cmake -DNM=<nm> -DLIBRARY=<lib> -DALLOWLIST=<file> -DMODE=imports|exports [-DRUNTIMES=<libs>] -P CheckImports.cmake
 # imports: every undefined symbol of the library must be a versioned symbol of the C or C++ runtime, or be
-#          listed (in sanitizer builds, the sanitizer runtimes' symbols pass too).
+#          listed. RUNTIMES names the sanitizer runtimes of a sanitizer build: what they define passes too (they
+#          take over malloc, memcpy and the like, unversioned, and add their own entry points).
 # exports: every symbol the library defines must be listed, or be the vtable or typeinfo of a listed class:
 #          a platform build that offers exactly the contract.
 
@@ -42,9 +43,22 @@ foreach(_row IN LISTS _rows)
     endif()
   endif()
 endforeach()
-if(SANITIZED)
-  list(APPEND _prefixes "__asan_" "__ubsan_" "__tsan_" "__sanitizer_" "__lsan_")
-endif()
+foreach(_runtime IN LISTS RUNTIMES)
+  execute_process(COMMAND ${NM} -D -C --defined-only ${_runtime} OUTPUT_VARIABLE _rt RESULT_VARIABLE _rc)
+  if(NOT _rc EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on the sanitizer runtime ${_runtime}")
+  endif()
+  string(REPLACE ";" "\\;" _rt "${_rt}")
+  string(REPLACE "\n" ";" _rt "${_rt}")
+  foreach(_line IN LISTS _rt)
+    if(_line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ")
+      string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" _sym "${_line}")
+      string(REGEX REPLACE "@.*$" "" _sym "${_sym}")
+      normalise(_sym "${_sym}")
+      list(APPEND _exact "${_sym}")
+    endif()
+  endforeach()
+endforeach()
 
 if(MODE STREQUAL "exports")
   set(_nm_args -D -C --defined-only)

@@ -67,6 +67,8 @@ TEST_F(AccessorTest, KeyWrappersReadTheCacheAndWriteTheirKey) {
     }
     auto c = make();
     TA::install(*c, 4, vecScheme);
+    // setMirrorMode also saves the scheme, into the folder a camera always has.
+    testsupport::makeDirs(m_root.host("/mnt/mtd/code/config_file"));
     for (const WrapperCase& t : vecCases) {
         EXPECT_TRUE(t.fnSet(*c, 1)) << t.nKey;
         iasim::clearCalls();

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ControllerLock.h"
@@ -52,6 +53,7 @@ public:
     static void setShutterPass(ISensorController& c, bool b) { c.m_bShutterPass = b; }
     static bool shutterPass(const ISensorController& c) { return c.m_bShutterPass; }
     static void setShowWDR(ISensorController& c, bool b) { c.m_bShowWDRFalg = b; }
+    static bool showLDC(const ISensorController& c) { return c.m_bShowLDCFlag; }
     static void setZoomFocusLock(ISensorController& c, bool b) {
         SensorZoomFocusParam objParam;
         objParam.setLockZoomFocusEnable(b);
@@ -69,6 +71,33 @@ public:
 
     static int findFromKeyCmdMap(ISensorController& c, u32 p_nKey, keycmd& p_stRow) {
         return c.findFromKeyCmdMap(c.m_pKeyCmdMap, p_nKey, p_stRow);
+    }
+    // The handler of that name (as the map's rows name them, without the class), or null.
+    static SensorKeyHandler handlerNamed(const std::string& p_strName) {
+        typedef ISensorController C;
+        const struct {
+            const char* szName;
+            SensorKeyHandler pfnHandler;
+        } aHandlers[] = {
+            {"doIaCmd", &C::doIaCmd},
+            {"doIaCmdShutter", &C::doIaCmdShutter},
+            {"doIaCmd_User", &C::doIaCmd_User},
+            {"doIoCrtl", &C::doIoCrtl},
+            {"doHwdr", &C::doHwdr},
+            {"doImageAdjust", &C::doImageAdjust},
+            {"test_debugParam", &C::test_debugParam},
+            {"doFisheyeRotate", &C::doFisheyeRotate},
+            {"doDIS", &C::doDIS},
+            {"doIaCmd_PanoTuning", &C::doIaCmd_PanoTuning},
+            {"doMirror", &C::doMirror},
+            {"doBeaway", &C::doBeaway},
+            {"doDNThr", &C::doDNThr},
+            {"doDNTime", &C::doDNTime},
+        };
+        for (const auto& h : aHandlers) {
+            if (p_strName == h.szName) return h.pfnHandler;
+        }
+        return nullptr;
     }
     // Calls the handler of the key's row with the row's command, as setParameters does.
     static int dispatch(ISensorController& c, u32 p_nKey, u32 p_nDir, void* p_pVal) {

@@ -52,12 +52,6 @@ std::string fullStyle(std::vector<u32>& p_vecKeys) {
     return out.str();
 }
 
-std::vector<u32> keysOf(const std::vector<KeyVal>& p_vecPairs) {
-    std::vector<u32> vecKeys;
-    for (const KeyVal& kv : p_vecPairs) vecKeys.push_back(kv.key);
-    return vecKeys;
-}
-
 }  // namespace
 
 TEST_F(InitTest, UinitBeforeInitDoesNothing) {
@@ -73,7 +67,7 @@ TEST_F(InitTest, UinitStopsTheThreadAndReleasesEverythingTwice) {
     c.setParamMode(0);
     c.uinit();
     EXPECT_FALSE(TA::hasArrays(c));
-    EXPECT_TRUE(c.getSensorStatus());  // the running bit stays
+    EXPECT_FALSE(c.getSensorStatus());  // a stopped channel does not report running
     EXPECT_EQ(TA::curScheme(c), -1);
     EXPECT_EQ(TA::lastScheme(c), -1);
     EXPECT_EQ(TA::paramMode(c), 1);

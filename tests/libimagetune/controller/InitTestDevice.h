@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,23 @@ inline std::vector<KeyVal> smallStyleFactory(u32 p_nSchemeMode = 0) {
         {51, 100000},          {96, 0},   {161, 1},  {163, 70},  {2384, 0}};
 }
 
+// A video module with a fisheye rotation of the test's choice that runs the test's hook at every
+// notification: init's first scheme notifies between the start of init and its last step. The hook is set
+// before the controller starts.
+class HookedVideoModule : public RecordingVideoModule {
+public:
+    int notifySensorParam(int nChannel, int nKey, int nValue) const override {
+        if (fnHook) fnHook(nKey, nValue);
+        return RecordingVideoModule::notifySensorParam(nChannel, nKey, nValue);
+    }
+    int getFisheyeRotate(int, int* pnValue) const override {
+        *pnValue = nRotate;
+        return 0;
+    }
+    std::function<void(int p_nKey, int p_nValue)> fnHook;
+    int nRotate = 0;
+};
+
 class InitTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -77,9 +95,14 @@ protected:
     }
 
     ISensorController& start(const std::string& p_strDetail = "(lensId=3)", int p_nChannel = 1) {
+        return startWith(m_video, p_strDetail, p_nChannel);
+    }
+    // start() with a video module of the test's own.
+    ISensorController& startWith(const VideoStreamModule& p_objVideo, const std::string& p_strDetail = "(lensId=3)",
+                                 int p_nChannel = 1) {
         std::unique_ptr<ISensorController> c(new ISensorController());
         c->setChannelID(p_nChannel);
-        c->setVideoStreamModule(&m_video);
+        c->setVideoStreamModule(&p_objVideo);
         ModuleConfigure objModule;
         objModule.setModuleId(533);
         objModule.setDetail(p_strDetail);
@@ -111,6 +134,11 @@ protected:
     void writeScheme(const std::string& p_strDevicePath, const std::vector<KeyVal>& p_vecPairs) const {
         m_root.write(p_strDevicePath,
                      std::string(reinterpret_cast<const char*>(p_vecPairs.data()), p_vecPairs.size() * sizeof(KeyVal)));
+    }
+    static std::vector<u32> keysOf(const std::vector<KeyVal>& p_vecPairs) {
+        std::vector<u32> vecKeys;
+        for (const KeyVal& kv : p_vecPairs) vecKeys.push_back(kv.key);
+        return vecKeys;
     }
     static u32 valueOf(const std::vector<KeyVal>& p_vecPairs, u32 p_nKey) {
         for (const KeyVal& kv : p_vecPairs) {

@@ -453,14 +453,15 @@ INSTANTIATE_TEST_SUITE_P(Table, ThermalPath,
                                            ThermalCase{8201, false, false, true},
                                            ThermalCase{8217, false, false, true}));
 
-TEST_F(WritePath, TextIsParsedUpToTheSchemeSize) {
+// The scratch array holds as many pairs as the scheme has keys; a text with more is applied whole, not cut.
+TEST_F(WritePath, TextBeyondTheSchemeSizeIsAppliedWhole) {
     ISensorController c;
     TA::install(c, 4, {{8000, 0}, {8001, 0}, {8002, 0}, {8003, 24}, {8004, 0}, {34, 0}});
     iasim::clearCalls();
     std::string text;
     for (int i = 1; i <= 8; ++i) text += "(34," + std::to_string(i) + ")";
     EXPECT_EQ(c.setParameters(text, false), 0);
-    EXPECT_EQ(sent(34), (std::vector<u32>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(sent(34), (std::vector<u32>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(WritePath, TextAndSingleKeyGoThroughTheSamePath) {
