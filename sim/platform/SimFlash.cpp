@@ -345,6 +345,24 @@ void restartFlash(const std::vector<long long>& p_vecKept) {
 }
 
 namespace hooks {
+namespace {
+
+// Runs p_fn on the model, under its lock, once the fault layer has turned it on.
+template <typename Fn>
+void whenOn(Fn p_fn) {
+    Flash& f = flash();
+    std::lock_guard<std::mutex> lock(f.mutex);
+    if (f.bOn) p_fn(f);
+}
+
+// The folder of a device path, and in p_strName the entry's name in it.
+Folder& folderOfEntry(Flash& p_flash, const std::string& p_strPath, std::string& p_strName) {
+    std::string strFolder;
+    splitPath(p_strPath, strFolder, p_strName);
+    return folderOf(p_flash, strFolder);
+}
+
+}  // namespace
 
 void flashModelOn() {
     std::lock_guard<std::mutex> lock(flash().mutex);
@@ -352,113 +370,102 @@ void flashModelOn() {
 }
 
 void flashTouch(const std::string& p_strPath) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    if (!f.bOn) return;
-    std::string strFolder, strName;
-    splitPath(p_strPath, strFolder, strName);
-    Folder& folder = folderOf(f, strFolder);
-    if (folder.current.count(strName)) return;
-    const int nNode = nodeFromTree(f, qx_device_path(joinPath(strFolder, strName)));
-    folder.durable[strName] = nNode;
-    folder.current[strName] = nNode;
+    whenOn([&](Flash& f) {
+        std::string strName;
+        Folder& folder = folderOfEntry(f, p_strPath, strName);
+        if (folder.current.count(strName)) return;
+        const int nNode = nodeFromTree(f, qx_device_path(joinPath(folder.strDevicePath, strName)));
+        folder.durable[strName] = nNode;
+        folder.current[strName] = nNode;
+    });
 }
 
 void flashOpenedForWrite(const void* p_pFile, const std::string& p_strPath, unsigned long long p_nDevice,
                          unsigned long long p_nInode, bool p_bTruncated) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    if (!f.bOn) return;
-    std::string strFolder, strName;
-    splitPath(p_strPath, strFolder, strName);
-    Folder& folder = folderOf(f, strFolder);
-    int nNode = folder.current[strName];
-    if (nNode == 0) {
-        nNode = newNode(f, NODE_FILE, std::string());
-        record(folder, EntryChange{ENTRY_BIND, strName, std::string(), nNode});
-    }
-    Node& node = f.nodes[nNode];
-    if (node.eKind != NODE_FILE) return;  // a link followed, or a file that could not be read: not modelled
-    f.inodes[InodeKey(p_nDevice, p_nInode)] = nNode;
-    f.openFiles[p_pFile] = nNode;
-    if (p_bTruncated) {
-        node.vecChanges.push_back(DataChange{true, 0, std::string()});
-        node.strCurrent.clear();
-    }
+    whenOn([&](Flash& f) {
+        std::string strName;
+        Folder& folder = folderOfEntry(f, p_strPath, strName);
+        int nNode = folder.current[strName];
+        if (nNode == 0) {
+            nNode = newNode(f, NODE_FILE, std::string());
+            record(folder, EntryChange{ENTRY_BIND, strName, std::string(), nNode});
+        }
+        Node& node = f.nodes[nNode];
+        if (node.eKind != NODE_FILE) return;  // a link followed, or a file that could not be read: not modelled
+        f.inodes[InodeKey(p_nDevice, p_nInode)] = nNode;
+        f.openFiles[p_pFile] = nNode;
+        if (p_bTruncated) {
+            node.vecChanges.push_back(DataChange{true, 0, std::string()});
+            node.strCurrent.clear();
+        }
+    });
 }
 
 void flashWrote(const void* p_pFile, long long p_nOffset, const char* p_pData, unsigned p_nLen) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    auto it = f.openFiles.find(p_pFile);
-    if (it == f.openFiles.end() || p_nLen == 0) return;
-    Node& node = f.nodes[it->second];
-    node.vecChanges.push_back(DataChange{false, p_nOffset, std::string(p_pData, p_nLen)});
-    applyData(node.strCurrent, node.vecChanges.back(), p_nLen);
+    whenOn([&](Flash& f) {
+        auto it = f.openFiles.find(p_pFile);
+        if (it == f.openFiles.end() || p_nLen == 0) return;
+        Node& node = f.nodes[it->second];
+        node.vecChanges.push_back(DataChange{false, p_nOffset, std::string(p_pData, p_nLen)});
+        applyData(node.strCurrent, node.vecChanges.back(), p_nLen);
+    });
 }
 
 void flashClosed(const void* p_pFile) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    f.openFiles.erase(p_pFile);
+    whenOn([&](Flash& f) { f.openFiles.erase(p_pFile); });
 }
 
 void flashFileSynced(unsigned long long p_nDevice, unsigned long long p_nInode) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    auto it = f.inodes.find(InodeKey(p_nDevice, p_nInode));
-    if (it == f.inodes.end()) return;
-    Node& node = f.nodes[it->second];
-    node.strDurable = node.strCurrent;
-    node.vecChanges.clear();
-    prune(f);
+    whenOn([&](Flash& f) {
+        auto it = f.inodes.find(InodeKey(p_nDevice, p_nInode));
+        if (it == f.inodes.end()) return;
+        Node& node = f.nodes[it->second];
+        node.strDurable = node.strCurrent;
+        node.vecChanges.clear();
+        prune(f);
+    });
 }
 
 void flashFolderSynced(const std::string& p_strFolder) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    auto it = f.folders.find(qx_device_path(normalised(p_strFolder)));
-    if (it == f.folders.end()) return;
-    it->second.durable = it->second.current;
-    it->second.vecChanges.clear();
-    prune(f);
+    whenOn([&](Flash& f) {
+        auto it = f.folders.find(qx_device_path(normalised(p_strFolder)));
+        if (it == f.folders.end()) return;
+        it->second.durable = it->second.current;
+        it->second.vecChanges.clear();
+        prune(f);
+    });
 }
 
 void flashRenamed(const std::string& p_strFrom, const std::string& p_strTo) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    if (!f.bOn) return;
-    std::string strFromFolder, strFromName, strToFolder, strToName;
-    splitPath(p_strFrom, strFromFolder, strFromName);
-    splitPath(p_strTo, strToFolder, strToName);
-    if (strFromFolder == strToFolder && strFromName == strToName) return;
-    Folder& from = folderOf(f, strFromFolder);
-    if (strFromFolder == strToFolder) {
-        record(from, EntryChange{ENTRY_RENAME, strFromName, strToName, 0});
-        return;
-    }
-    const int nNode = from.current[strFromName];
-    record(from, EntryChange{ENTRY_UNBIND, strFromName, std::string(), 0});
-    record(folderOf(f, strToFolder), EntryChange{ENTRY_BIND, strToName, std::string(), nNode});
+    whenOn([&](Flash& f) {
+        std::string strFromName, strToName;
+        Folder& from = folderOfEntry(f, p_strFrom, strFromName);
+        Folder& to = folderOfEntry(f, p_strTo, strToName);
+        if (&from == &to) {
+            if (strFromName != strToName) record(from, EntryChange{ENTRY_RENAME, strFromName, strToName, 0});
+            return;
+        }
+        const int nNode = from.current[strFromName];
+        record(from, EntryChange{ENTRY_UNBIND, strFromName, std::string(), 0});
+        record(to, EntryChange{ENTRY_BIND, strToName, std::string(), nNode});
+    });
 }
 
 void flashRemoved(const std::string& p_strPath) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    if (!f.bOn) return;
-    std::string strFolder, strName;
-    splitPath(p_strPath, strFolder, strName);
-    record(folderOf(f, strFolder), EntryChange{ENTRY_UNBIND, strName, std::string(), 0});
+    whenOn([&](Flash& f) {
+        std::string strName;
+        Folder& folder = folderOfEntry(f, p_strPath, strName);
+        record(folder, EntryChange{ENTRY_UNBIND, strName, std::string(), 0});
+    });
 }
 
 void flashArrived(const std::string& p_strPath) {
-    Flash& f = flash();
-    std::lock_guard<std::mutex> lock(f.mutex);
-    if (!f.bOn) return;
-    std::string strFolder, strName;
-    splitPath(p_strPath, strFolder, strName);
-    const int nNode = nodeFromTree(f, qx_device_path(joinPath(strFolder, strName)));
-    record(folderOf(f, strFolder), EntryChange{ENTRY_BIND, strName, std::string(), nNode});
+    whenOn([&](Flash& f) {
+        std::string strName;
+        Folder& folder = folderOfEntry(f, p_strPath, strName);
+        const int nNode = nodeFromTree(f, qx_device_path(joinPath(folder.strDevicePath, strName)));
+        record(folder, EntryChange{ENTRY_BIND, strName, std::string(), nNode});
+    });
 }
 
 void flashForget() {
