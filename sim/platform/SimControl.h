@@ -26,8 +26,8 @@ double getWaitScale();
 // ---- File-system faults ------------------------------------------------------------------------------------
 // Only QxFile's opens for writing and writes are affected, and, in a test program (which loads the fault layer
 // of faults/), fsync, rename and unlink under the device root; QxLogger is not, so an error report written
-// while a fault is armed does not use it up. A fault acts as a power cut at that point would: nothing else breaks, so
-// code that ignores a failed step goes on and its damage shows.
+// while a fault is armed does not use it up. A fault acts as a power cut at that point would: nothing else
+// breaks, so code that ignores a failed step goes on and its damage shows.
 
 // The next QxFile::write calls together write at most nBytes more bytes; the call that reaches the limit writes
 // the bytes up to it and returns the short count, and every later call writes nothing and returns 0.
