@@ -168,12 +168,11 @@ FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, 
         removeDeviceEntry(strTmp.c_str());
         return stResult;
     }
-    stResult.bReplaced = true;
-
-    // The new content is in place either way; a failed folder sync only means the rename may not outlive a
-    // power cut, which would bring back the complete old file.
+    // Until the folder is synced a power cut may undo the rename and bring back the complete old file: a failed
+    // folder sync leaves the new content in place, but not yet kept.
     const std::string strFolder = folderOf(strTarget);
-    SNS_ASSERT_TEXT(syncFolder(strFolder) == 0, "0 == syncFolder(strFolder)", "folder(%s)\n", strFolder.c_str());
+    stResult.bReplaced =
+        SNS_ASSERT_TEXT(syncFolder(strFolder) == 0, "0 == syncFolder(strFolder)", "folder(%s)\n", strFolder.c_str());
     return stResult;
 }
 

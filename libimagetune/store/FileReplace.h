@@ -11,12 +11,13 @@
 struct FileReplaceResult {
     bool bOpened;    // the temporary file could be created
     INT64 nWritten;  // bytes the write took; 0 when nothing was opened
-    bool bReplaced;  // the target now holds exactly the new content
+    bool bReplaced;  // the target holds exactly the new content, and a power cut can no longer undo it
 };
 
-// Reports only what goes wrong after a complete write (flush, sync, rename): the open and the short write are
-// left to the caller, whose reports name its own statement. Whenever bReplaced is false the target is as before
-// and no temporary file is left behind.
+// Reports only what goes wrong after a complete write (flush, sync, rename, folder sync): the open and the short
+// write are left to the caller, whose reports name its own statement. No temporary file is left behind. When
+// bReplaced is false the target is as before, except after a failed folder sync: the new content is then in
+// place, but a power cut may still bring back the old.
 FileReplaceResult writeFileReplacing(const char* p_szPath, const char* p_pData, INT64 p_nLen);
 
 // The same, reporting every failure itself. 0 when the file was replaced, else -1.

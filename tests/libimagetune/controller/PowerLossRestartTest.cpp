@@ -340,8 +340,8 @@ TEST_F(PowerLossFlush, AFailedStepOfASaveIsReportedAndKeepsTheOldScheme) {
 }
 
 // A save whose folder sync failed has its new scheme in place, but a cut may still undo the rename, so it must
-// not be reported as done. Disabled until a replace whose folder sync fails reports a failure.
-TEST_F(PowerLossFlush, DISABLED_ASaveWhoseFolderSyncFailedIsNotReportedAsDone) {
+// not be reported as done.
+TEST_F(PowerLossFlush, ASaveWhoseFolderSyncFailedIsNotReportedAsDone) {
     Plan stPlan = plan(allowed({bytesOf(factory()), bytesOf(m_vecNew)}));
     stPlan.fnCheckResult = [this](const std::string& p_strWhen) {
         EXPECT_NE(m_nFlushResult, 0) << p_strWhen << " reported as saved, yet a cut may undo it";
