@@ -153,7 +153,8 @@ bool ISensorController::sync_fov() {
     // that cannot be read gives no lines.
     std::string strText;
     const RegularFileResult stFile = readRegularFile(SYNC_FOV_FILE, SYNC_FOV_FILE_MAX, strText);
-    if (regularFileRefused(stFile)) SNS_REPORT_REFUSED_FILE(SYNC_FOV_FILE, stFile);
+    if (stFile.eStatus != REGULAR_FILE_OK && stFile.eStatus != REGULAR_FILE_MISSING)
+        SNS_REPORT_REFUSED_FILE(SYNC_FOV_FILE, stFile);
     std::vector<std::string> vecLines;
     splitRegularFileLines(strText, vecLines);
 

@@ -10,6 +10,7 @@
 #include "RegularFile.h"
 #include "SensorFile.h"
 #include "SysConfigInputs.h"
+#include "XmlText.h"
 #include "sensor.h"
 
 namespace {
@@ -112,6 +113,13 @@ int initSysConfInputs(int p_nChannelID, const ModuleConfigure& p_objModuleConfig
                     "getFileLen(strStyleDivFileName.c_str())) > 0",
                     nullptr);
 
+    // A document that was read but does not parse leaves the style unmerged, of another layout: mergeStyle
+    // reports that, and tells nobody.
+    TiXmlDocument objDiversity;
+    const bool bDiversityParses = bStyleDiversity && xmlLoadMem(objDiversity, ui_styleDiversity, TIXML_ENCODING_UTF8) &&
+                                  objDiversity.RootElement();
+    objDiversity.Clear();
+
     SNS_ASSERT_TEXT(
         SNS_SUCCESS == mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, ui_styleDiversity),
         "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
@@ -120,7 +128,7 @@ int initSysConfInputs(int p_nChannelID, const ModuleConfigure& p_objModuleConfig
     std::free(ui_styleDiversity);
     // A style document that did not parse leaves the merged style empty.
     const bool bMerged = p_stSysConf->szUIStyle != nullptr && p_stSysConf->szUIStyle[0] != '\0';
-    *p_pbInputsWhole = bMachineInfo && bDeviceType && bStyle && bStyleDiversity && bMerged;
+    *p_pbInputsWhole = bMachineInfo && bDeviceType && bStyle && bDiversityParses && bMerged;
     return SNS_SUCCESS;
 }
 
