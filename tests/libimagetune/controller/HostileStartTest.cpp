@@ -17,6 +17,10 @@ struct BrokenInput {
     std::function<void(const testsupport::TempDeviceRoot&)> fnBreak;
 };
 
+void PrintTo(const BrokenInput& p_stInput, std::ostream* p_pOut) {
+    *p_pOut << p_stInput.szName;
+}
+
 class BrokenStyleStart : public HostileStart, public ::testing::WithParamInterface<BrokenInput> {};
 
 // The layout of such a start is empty or another family's: flush and setMirrorMode must refuse to write it
