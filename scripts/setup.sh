@@ -7,7 +7,7 @@ want_armhf=0
 [ "${1:-}" = "--armhf" ] && want_armhf=1
 
 native=(cmake g++ clang libclang-rt-14-dev make pkg-config libtinyxml-dev libgtest-dev libgmock-dev
-        libbenchmark-dev binutils)
+        libbenchmark-dev binutils nlohmann-json3-dev)
 armhf=(g++-arm-linux-gnueabihf qemu-user libtinyxml-dev:armhf libgtest-dev:armhf libgmock-dev:armhf libc6:armhf)
 
 # With an armhf twin installed, a bare name is ambiguous to dpkg: ask for the native architecture too.

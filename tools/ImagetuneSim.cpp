@@ -1,7 +1,6 @@
 // imagetune-sim: one camera's sensor controllers on a workstation, driven by commands.
 #include <stdio.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +13,9 @@
 #include "SimDevice.h"
 #include "SimSession.h"
 
+// The library's version text (version.cpp).
+extern "C" const char imagetune_version[];
+
 namespace {
 
 const int EXIT_BAD_INPUT = 2;
@@ -22,18 +24,25 @@ const int MAX_CHANNELS = 8;  // as many as the IA library has
 const char* const USAGE =
     "usage: imagetune-sim [options] [COMMAND [ARGS]]...\n"
     "       imagetune-sim [options] demo\n"
+    "       imagetune-sim COMMAND --help\n"
     "Starts every channel of a simulated camera, then runs the commands given as arguments, or those of\n"
     "--script FILE (one per line, '#' starts a comment), or those read from standard input.\n"
+    "Data goes to standard output; banners, what a command did and the library's reports to standard error.\n"
     "\n"
-    "options:\n"
-    "  --root DIR            the camera's file tree (default ./device-root); a missing one is seeded\n"
+    "options (anywhere on the command line):\n"
+    "  --root DIR            the camera's file tree (default ./device-root); a missing or empty one is seeded\n"
     "  --device-type N       device type written into a seeded root's machine information (default 1)\n"
     "  --hardware-model NAME hardware model of a seeded root (default Hi3516AV200)\n"
     "  --detail TEXT         the module detail text (default: the first module of the root's configuration)\n"
     "  --channels N          channels to start, 1 to 8 (default 1)\n"
     "  --script FILE         read the commands from FILE (- for standard input)\n"
-    "  --verbose             also print everything the library prints\n"
-    "  --help                this text\n"
+    "  --json                data as JSON, one document per line\n"
+    "  --quiet               no banners and no word on what a command did; warnings and errors still show\n"
+    "  --force               send unknown keys and values outside a key's range as given\n"
+    "  --verbose             also show everything the library prints\n"
+    "  --key-table           print the key-command table (Markdown) and stop\n"
+    "  --version             print the versions and stop\n"
+    "  -h, --help            this text\n"
     "\n"
     "commands:\n";
 
@@ -58,7 +67,7 @@ std::vector<std::string> readLines(std::istream& p_in) {
     return vecLines;
 }
 
-void printFlash() {
+void printFlash(SimOutput& p_objOut) {
     namespace fs = std::filesystem;
     std::error_code ec;
     std::vector<std::string> vecNames;
@@ -66,114 +75,160 @@ void printFlash() {
         vecNames.push_back(entry.path().filename().string() + " (" + std::to_string(entry.file_size(ec)) + " bytes)");
     }
     std::sort(vecNames.begin(), vecNames.end());
-    printf("  /mnt/mtd/code/config_file holds %zu file%s\n", vecNames.size(), vecNames.size() == 1 ? "" : "s");
-    for (const std::string& strName : vecNames) printf("    %s\n", strName.c_str());
+    p_objOut.data("  /mnt/mtd/code/config_file holds %zu file%s", vecNames.size(), vecNames.size() == 1 ? "" : "s");
+    for (const std::string& strName : vecNames) p_objOut.data("    %s", strName.c_str());
+}
+
+struct Options {
+    SimDeviceOptions stDevice;
+    std::string strScript;
+    bool bVerbose = false;
+    bool bQuiet = false;
+    bool bJson = false;
+    bool bForce = false;
+    std::vector<std::string> vecWords;  // the commands and their own options
+};
+
+// 0: go on; 1: done (help or version printed); 2: bad input (reported).
+int parseOptions(int argc, char** argv, Options& p_stOptions) {
+    const char* const aszValued[] = {"--root",   "--device-type", "--hardware-model",
+                                     "--detail", "--channels",    "--script"};
+    for (int i = 1; i < argc; ++i) {
+        std::string strArg = argv[i];
+        bool bValued = std::find(std::begin(aszValued), std::end(aszValued), strArg) != std::end(aszValued);
+        if (bValued) {
+            if (i + 1 >= argc) return badInput("option " + strArg + " needs a value (see --help)");
+            std::string strValue = argv[++i];
+            if (strArg == "--root") {
+                p_stOptions.stDevice.strRoot = strValue;
+            } else if (strArg == "--device-type") {
+                if (!parseCount(strValue, 0, 100000, p_stOptions.stDevice.nDeviceType))
+                    return badInput("--device-type " + strValue + ": expected a device type number");
+            } else if (strArg == "--hardware-model") {
+                p_stOptions.stDevice.strHardwareModel = strValue;
+            } else if (strArg == "--detail") {
+                p_stOptions.stDevice.strDetail = strValue;
+            } else if (strArg == "--channels") {
+                if (!parseCount(strValue, 1, MAX_CHANNELS, p_stOptions.stDevice.nChannels))
+                    return badInput("--channels " + strValue + ": expected 1 to 8");
+            } else {
+                p_stOptions.strScript = strValue;
+            }
+        } else if (strArg == "--verbose") {
+            p_stOptions.bVerbose = true;
+        } else if (strArg == "--quiet") {
+            p_stOptions.bQuiet = true;
+        } else if (strArg == "--json") {
+            p_stOptions.bJson = true;
+        } else if (strArg == "--force") {
+            p_stOptions.bForce = true;
+        } else if (strArg == "--version") {
+            printf("imagetune-sim %s (%s)\n", IMAGETUNE_SIM_VERSION, imagetune_version);
+            return 1;
+        } else if (strArg == "--key-table") {
+            printf("%s", keyTableMarkdown().c_str());
+            return 1;
+        } else if ((strArg == "-h" || strArg == "--help") && p_stOptions.vecWords.empty()) {
+            printf("%s%s\nKeys and pairs (set, get, range):\n%s", USAGE, commandHelp().c_str(), SIM_GRAMMAR_HELP);
+            return 1;
+        } else {
+            // Commands, their arguments and their own options (a -h after a command asks for its help).
+            p_stOptions.vecWords.push_back(strArg);
+        }
+    }
+    if (p_stOptions.stDevice.strRoot.empty()) return badInput("--root needs a folder");
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    SimDeviceOptions stOptions;
-    std::string strScript;
-    bool bVerbose = false;
-    std::vector<std::string> vecWords;
-    for (int i = 1; i < argc; ++i) {
-        std::string strArg = argv[i];
-        auto value = [&](std::string& p_strOut) {
-            if (i + 1 >= argc) return false;
-            p_strOut = argv[++i];
-            return true;
-        };
-        std::string strValue;
-        if (!vecWords.empty() || strArg.compare(0, 2, "--") != 0) {
-            vecWords.push_back(strArg);
-        } else if (strArg == "--help") {
-            printf("%s%s", USAGE, commandHelp().c_str());
-            return 0;
-        } else if (strArg == "--verbose") {
-            bVerbose = true;
-        } else if (strArg != "--root" && strArg != "--device-type" && strArg != "--hardware-model" &&
-                   strArg != "--detail" && strArg != "--channels" && strArg != "--script") {
-            return badInput("unknown option " + strArg + " (see --help)");
-        } else if (!value(strValue)) {
-            return badInput("option " + strArg + " needs a value (see --help)");
-        } else if (strArg == "--root") {
-            stOptions.strRoot = strValue;
-        } else if (strArg == "--device-type") {
-            if (!parseCount(strValue, 0, 100000, stOptions.nDeviceType))
-                return badInput("--device-type " + strValue + ": expected a device type number");
-        } else if (strArg == "--hardware-model") {
-            stOptions.strHardwareModel = strValue;
-        } else if (strArg == "--detail") {
-            stOptions.strDetail = strValue;
-        } else if (strArg == "--channels") {
-            if (!parseCount(strValue, 1, MAX_CHANNELS, stOptions.nChannels))
-                return badInput("--channels " + strValue + ": expected 1 to 8");
-        } else {
-            strScript = strValue;
-        }
-    }
-    if (stOptions.strRoot.empty()) return badInput("--root needs a folder");
+    Options stOptions;
+    int nParsed = parseOptions(argc, argv, stOptions);
+    if (nParsed != 0) return nParsed == 1 ? 0 : nParsed;
+    SimOutput objOut(stdout, stderr);
+    objOut.setQuiet(stOptions.bQuiet);
+    objOut.setJson(stOptions.bJson);
+    const SimDeviceOptions& stDevice = stOptions.stDevice;
 
-    // Every command is checked before the camera starts: a bad one changes nothing.
-    bool bDemo = vecWords.size() == 1 && vecWords[0] == "demo";
+    // Every command is checked against the grammar before the camera starts: a bad one changes nothing.
+    bool bDemo = stOptions.vecWords.size() == 1 && stOptions.vecWords[0] == "demo";
     std::vector<SimCommand> vecCommands;
     std::string strError;
     if (bDemo) {
-        if (!strScript.empty()) return badInput("demo takes no --script");
-    } else if (!vecWords.empty()) {
-        if (!strScript.empty()) return badInput("give commands either as arguments or with --script, not both");
-        if (!parseCommandWords(vecWords, vecCommands, strError)) return badInput(strError);
-    } else if (strScript.empty() || strScript == "-") {
+        if (!stOptions.strScript.empty()) return badInput("demo takes no --script");
+        for (const SimDemoStep& stStep : demoSteps()) {
+            if (!parseCommandLines(stStep.vecLines, "demo", vecCommands, strError)) return badInput(strError);
+        }
+    } else if (!stOptions.vecWords.empty()) {
+        if (!stOptions.strScript.empty())
+            return badInput("give commands either as arguments or with --script, not both");
+        std::string strHelp;
+        if (!parseCommandWords(stOptions.vecWords, vecCommands, strHelp, strError)) return badInput(strError);
+        if (!strHelp.empty()) {
+            printf("%s", strHelp.c_str());
+            return 0;
+        }
+    } else if (stOptions.strScript.empty() || stOptions.strScript == "-") {
         if (!parseCommandLines(readLines(std::cin), "stdin", vecCommands, strError)) return badInput(strError);
     } else {
-        std::ifstream in(strScript);
-        if (!in) return badInput("cannot read the script " + strScript);
-        if (!parseCommandLines(readLines(in), strScript, vecCommands, strError)) return badInput(strError);
+        std::ifstream in(stOptions.strScript);
+        if (!in) return badInput("cannot read the script " + stOptions.strScript);
+        if (!parseCommandLines(readLines(in), stOptions.strScript, vecCommands, strError)) return badInput(strError);
     }
-    for (const SimCommand& stCommand : vecCommands) {
-        if (!checkCommand(stCommand, stOptions.nChannels, strError)) return badInput(strError);
+    for (SimCommand& stCommand : vecCommands) {
+        if (!checkCommand(stCommand, stDevice.nChannels, strError)) return badInput(strError);
     }
 
     std::string strFixtures = findFixturesDir(argv[0]);
     bool bSeeded = false;
     std::string strRoot;
-    if (!prepareDeviceRoot(stOptions, strFixtures, bSeeded, strRoot, strError)) return badInput(strError);
-    printf("device root %s%s\n", strRoot.c_str(),
-           bSeeded ? " (new: a blank camera seeded from the fixture documents)" : "");
+    if (!prepareDeviceRoot(stDevice, strFixtures, bSeeded, strRoot, strError)) return badInput(strError);
+    objOut.note("device root %s%s", strRoot.c_str(),
+                bSeeded ? " (new: a blank camera seeded from the fixture documents)" : "");
 
-    SimSession objSession(stOptions.nChannels, bVerbose);
+    SimSession objSession(stDevice.nChannels, stOptions.bVerbose, objOut);
     if (bDemo) {
-        printf(
+        objOut.note(
             "\nStep 1. First start on a blank flash: no version file and no scheme files yet, so init\n"
             "removes stale schemes, creates every scheme file from the factory values of the UI style,\n"
-            "writes the version and applies scheme 0 in full.\n");
-        printFlash();
+            "writes the version and applies scheme 0 in full.");
+        printFlash(objOut);
     }
-    objSession.start(moduleDetail(stOptions));
+    if (!objSession.start(moduleDetail(stDevice), strError)) return badInput(strError);
+    if (bDemo) printFlash(objOut);
+
+    // Keys and values are checked against the keys of the channel each command acts on, before any runs.
+    int nChannel = 1;
+    for (SimCommand& stCommand : vecCommands) {
+        if (!resolveCommand(stCommand, objSession.keys(nChannel), stOptions.bForce, strError))
+            return badInput(strError);
+        if (stCommand.strName == "channel") nChannel = static_cast<int>(stCommand.nNumber);
+    }
+
+    // The tour narrates before each of its steps; any other session runs its commands in one go.
+    size_t nNext = 0;
+    auto runCommands = [&](size_t p_nCount) {
+        for (size_t nEnd = nNext + p_nCount; nNext < nEnd; ++nNext) {
+            if (!objSession.run(vecCommands[nNext], strError)) return false;
+        }
+        return true;
+    };
+    bool bOk = true;
     if (bDemo) {
-        printFlash();
         for (const SimDemoStep& stStep : demoSteps()) {
-            printf("\n%s\n", stStep.szNarration);
-            std::vector<SimCommand> vecStep;
-            if (!parseCommandLines(stStep.vecLines, "demo", vecStep, strError)) return badInput(strError);
-            vecCommands.insert(vecCommands.end(), vecStep.begin(), vecStep.end());
-            for (const SimCommand& stCommand : vecStep) {
-                if (!checkCommand(stCommand, stOptions.nChannels, strError) || !objSession.run(stCommand, strError)) {
-                    return badInput(strError);
-                }
-            }
+            objOut.note("\n%s", stStep.szNarration);
+            bOk = runCommands(stStep.vecLines.size());
+            if (!bOk) break;
         }
-        printf("\nThe tour is over; the camera's files stay in %s.\n", strRoot.c_str());
+    } else {
+        bOk = runCommands(vecCommands.size());
+    }
+    if (!bOk) {
         objSession.stop();
-        return 0;
+        return badInput(vecCommands[nNext].strSource + ": " + strError);
     }
-    for (const SimCommand& stCommand : vecCommands) {
-        if (!objSession.run(stCommand, strError)) {
-            objSession.stop();
-            return badInput(stCommand.strSource + ": " + strError);
-        }
-    }
+    if (bDemo) objOut.note("\nThe tour is over; the camera's files stay in %s.", strRoot.c_str());
     objSession.stop();
     return 0;
 }

@@ -79,6 +79,13 @@ bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p
         p_strError = "the device root " + root.string() + " exists and is not a folder";
         return false;
     }
+    // An empty folder is seeded like a missing one; a folder with other things in it is never written into.
+    if (!p_bSeeded && fs::is_empty(root, ec)) p_bSeeded = true;
+    if (!p_bSeeded && !fs::exists(root / fs::path(MACHINE_INFO_FILE).relative_path(), ec)) {
+        p_strError = "the device root " + root.string() + " holds no camera: machine information " + MACHINE_INFO_FILE +
+                     " is missing (give an empty or new folder to seed a blank camera)";
+        return false;
+    }
     if (p_bSeeded) {
         if (p_strFixtures.empty()) {
             p_strError =

@@ -15,8 +15,9 @@ struct SimDeviceOptions {
 // The folder that holds the fixture documents (style, style diversity, module configuration), or "".
 std::string findFixturesDir(const char* p_szArgv0);
 
-// Creates the root when it is missing and fills it with a blank camera: machine information, the style
-// documents, the module configuration and empty flash folders. An existing root is used as it is.
+// Creates the root when it is missing or empty and fills it with a blank camera: machine information, the
+// style documents, the module configuration and empty flash folders. An existing root is used as it is when
+// it holds machine information, and refused otherwise.
 // Points IMAGETUNE_ROOT at its absolute path. False with p_strError set when that is impossible.
 bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p_strFixtures, bool& p_bSeeded,
                        std::string& p_strAbsRoot, std::string& p_strError);

@@ -1,0 +1,48 @@
+#include "SimOutput.h"
+
+#include <stdarg.h>
+
+void SimOutput::data(const char* p_szFormat, ...) {
+    va_list args;
+    va_start(args, p_szFormat);
+    vfprintf(m_pData, p_szFormat, args);
+    va_end(args);
+    fputc('\n', m_pData);
+}
+
+void SimOutput::dataRaw(const std::string& p_strText) {
+    fwrite(p_strText.data(), 1, p_strText.size(), m_pData);
+}
+
+void SimOutput::document(const SimJson& p_objDoc) {
+    std::string strLine = p_objDoc.dump(-1, ' ', false, SimJson::error_handler_t::replace);
+    fprintf(m_pData, "%s\n", strLine.c_str());
+}
+
+void SimOutput::note(const char* p_szFormat, ...) {
+    if (m_bQuiet) return;
+    va_list args;
+    va_start(args, p_szFormat);
+    toNotes(p_szFormat, args);
+    va_end(args);
+}
+
+void SimOutput::warn(const char* p_szFormat, ...) {
+    va_list args;
+    va_start(args, p_szFormat);
+    toNotes(p_szFormat, args);
+    va_end(args);
+}
+
+void SimOutput::toNotes(const char* p_szFormat, va_list p_args) {
+    // The data written so far goes first, so that both streams read in order on one terminal or file.
+    fflush(m_pData);
+    vfprintf(m_pNotes, p_szFormat, p_args);
+    fputc('\n', m_pNotes);
+    fflush(m_pNotes);
+}
+
+void SimOutput::flush() {
+    fflush(m_pData);
+    fflush(m_pNotes);
+}
