@@ -4,6 +4,7 @@
 #include "Diagnostics.h"
 #include "Function.h"
 #include "ISensorController.h"
+#include "PlatformFiles.h"
 #include "SchemeHeader.h"
 
 std::atomic<int> ISensorController::m_nPassKeycmd(-1);
@@ -21,8 +22,6 @@ constexpr u32 ISensorController::KEY_CMD_ROWS;
 constexpr u32 ISensorController::KEY_CMD_CAPACITY;
 
 namespace {
-
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 
 // Device types whose channel 2 is a thermal channel, in the order they are tested.
 const int THERMAL_DEVICE_TYPES[] = {14, 13, 23, 17, 19};
@@ -62,14 +61,15 @@ ISensorController::ISensorController()
       m_bShowLDCFlag(true),
       m_objZoomFocusParam(),
       m_objZoomFocusMutex(),
-      m_bLockZoomFocus(false) {
+      m_bLockZoomFocus(false),
+      m_bLayoutFromStyle(false) {
     typedef bind_funcobj0<int, ISensorController> Body;
     m_pSensorThread =
         new GThread(function<int>(new function_obj<int, Body>(Body(&ISensorController::sensorThread, this))),
                     "SensorThread", function<int>(&GThread::emptyFun), function<int>(&GThread::emptyFun));
     m_nStatus.store(0);
     // A missing file leaves the defaults; the device type then matches no special case.
-    SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, m_objMachineInfo);
+    parseMachineInfoFile(m_objMachineInfo);
 }
 
 ISensorController::~ISensorController() {

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <vector>
@@ -15,13 +15,14 @@
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
 #include "LifecycleLock.h"
-#include "MachineInfo.h"
+#include "PlatformFiles.h"
+#include "SchemeFileByKey.h"
 #include "SensorFile.h"
 #include "StyleShowFlags.h"
+#include "SysConfigInputs.h"
 
 namespace {
 
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const u32 KEY_SCHEME_MODE = 8000;
 const u32 SCHEME_MODE_TIME = 1;
 const u32 SCHEME_MODE_DAYNIGHT = 2;
@@ -82,7 +83,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     m_nStatus.fetch_and(static_cast<uint8_t>(~(STATUS_INIT | STATUS_RUNNING)));
     m_nStatus.fetch_or(STATUS_INIT);
 
-    SNS_ASSERT_TEXT(SNS_SUCCESS == initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf),
+    bool bInputsWhole = false;
+    SNS_ASSERT_TEXT(SNS_SUCCESS == initSysConfInputs(m_nCameraID, p_objModuleConfigure, &m_stSysConf, &bInputsWhole),
                     "SNS_SUCCESS == initSysConf(m_nCameraID,p_objModuleConfigure, &m_stSysConf)", nullptr);
     if (!SNS_ASSERT_MSG(m_stSysConf.nSchemeSum <= SCHEME_SUM_MAX, "nSchemeSum(%u) cut to %u\n", m_stSysConf.nSchemeSum,
                         SCHEME_SUM_MAX)) {
@@ -104,6 +106,13 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                     "&m_nKeyValSum,m_bShowWDRFalg,m_bShowLDCFlag)",
                     "m_nKeyValSum(%d)\n", static_cast<int>(m_nKeyValSum));
     m_nKeyValSum = std::min(m_nKeyValSum, KEY_CMD_CAPACITY);
+    // Without the machine information or a style document the layout is another family's, or empty: the
+    // schemes stored under the real one must survive this start.
+    m_bLayoutFromStyle = bInputsWhole && m_nKeyValSum > 0;
+    SNS_ASSERT_MSG(m_bLayoutFromStyle,
+                   "the scheme layout (%u keys) is not built from a whole style: no stored scheme of another layout "
+                   "is replaced\n",
+                   static_cast<unsigned>(m_nKeyValSum));
 
     // One block for every scheme, the factory values in the last slot.
     const size_t nRun = m_nKeyValSum;
@@ -127,7 +136,7 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     }
 
     MachineInfo objMachineInfo;
-    SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+    parseMachineInfoFile(objMachineInfo);
     DeviceType objDeviceType(objMachineInfo.getDeviceType());
     const char* szDetail = m_stSysConf.moduleConfig.szDetail;
     if (strstr(szDetail, "(isInfrared=17)") != nullptr) {
@@ -146,7 +155,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
         std::vector<char> vecName(strFile.begin(), strFile.end());
         vecName.push_back('\0');
         char* szFile = vecName.data();
-        if (access(qx_device_path(strFile).c_str(), F_OK) != 0) {
+        // Only a missing file is created: whatever else is there (a FIFO, a folder, another layout) is read,
+        // or refused, below. A layout without keys stores nothing.
+        struct stat stEntry;
+        if (lstat(qx_device_path(strFile).c_str(), &stEntry) != 0 && m_nKeyValSum > 0) {
             if (!m_bLprMode) {
                 // Every file created from here on starts in the fixed scheme mode.
                 if (s == 0) setKeyValToCache(nSchemeSum, KEY_SCHEME_MODE, 0, true);
@@ -160,11 +172,10 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
                 keyValToFile(szFile, m_pFctKeyVal, m_nKeyValSum);
             }
         }
-        // A file that cannot be read whole leaves the scheme with the factory values, not a torn mixture.
+        // By key: a file of this layout gives every value, one of an older layout those it shares, and one
+        // that cannot be read (or gives no key of the layout) leaves the factory values, not a torn mixture.
         memcpy(m_ppUserKeyVal[s], m_pFctKeyVal, nRun * sizeof(KeyVal));
-        if (keyValFromFile(szFile, m_pLprKeyVal, m_nKeyValSum) == SNS_SUCCESS) {
-            memcpy(m_ppUserKeyVal[s], m_pLprKeyVal, nRun * sizeof(KeyVal));
-        }
+        keyValFromFileByKey(szFile, m_ppUserKeyVal[s], m_nKeyValSum);
         if (s == 0) {
             u32 nMode = 0;
             if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) >= 0) {

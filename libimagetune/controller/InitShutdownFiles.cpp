@@ -42,18 +42,16 @@ std::vector<std::string> entriesOf(const std::string& p_strDevicePath) {
     return vecNames;
 }
 
-bool isDirectory(const std::string& p_strDevicePath) {
+// The entry itself, never what a symbolic link there names: a link planted as "config_link" to a folder
+// elsewhere must not lead the removal out of the flash's configuration.
+bool entryIs(const std::string& p_strDevicePath, mode_t p_nType) {
     struct stat stInfo;
-    return stat(qx_device_path(p_strDevicePath).c_str(), &stInfo) == 0 && S_ISDIR(stInfo.st_mode);
+    return lstat(qx_device_path(p_strDevicePath).c_str(), &stInfo) == 0 && (stInfo.st_mode & S_IFMT) == p_nType;
 }
 
-bool isFile(const std::string& p_strDevicePath) {
-    struct stat stInfo;
-    return lstat(qx_device_path(p_strDevicePath).c_str(), &stInfo) == 0 && !S_ISDIR(stInfo.st_mode);
-}
-
+// Only a regular file goes: a link of that name is left, and so is its target.
 int removeIfPresent(const std::string& p_strDevicePath) {
-    if (!isFile(p_strDevicePath)) return 0;
+    if (!entryIs(p_strDevicePath, S_IFREG)) return 0;
     return removeDeviceEntry(p_strDevicePath.c_str()) == 0 ? 1 : 0;
 }
 
@@ -74,7 +72,7 @@ int removeStaleSchemeFiles(bool p_bThermal, int p_nCameraID) {
     for (const std::string& strConfig : entriesOf(CODE_DIR)) {
         if (!startsWith(strConfig, CONFIG_DIR_PREFIX)) continue;
         std::string strFolder = std::string(CODE_DIR) + "/" + strConfig;
-        if (!isDirectory(strFolder)) continue;
+        if (!entryIs(strFolder, S_IFDIR)) continue;
         if (p_bThermal) {
             for (const std::string& strName : entriesOf(strFolder)) {
                 if (startsWith(strName, THERMAL_PREFIX) && endsWith(strName, SCHEME_SUFFIX)) {

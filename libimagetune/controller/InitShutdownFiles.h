@@ -12,7 +12,8 @@ std::string schemeFileName(bool p_bThermal, int p_nCameraID, int p_nScheme);
 
 // Removes the channel's stored schemes from every folder "/mnt/mtd/code/config*" under the device root: on a
 // thermal channel every "sensor-thermal*.cfg", otherwise "sensor<channel>_0.cfg" to "sensor<channel>_3.cfg".
-// Returns the number of files removed.
+// Only regular files in real folders: no symbolic link is followed, to a folder or to a file. Returns the
+// number of files removed.
 int removeStaleSchemeFiles(bool p_bThermal, int p_nCameraID);
 
 #endif

@@ -5,13 +5,10 @@
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
 #include "LifecycleLock.h"
-#include "MachineInfo.h"
-#include "ModuleConfigure.h"
+#include "PlatformFiles.h"
 
 namespace {
 
-const char* const MACHINE_INFO_FILE = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const MODULE_CONFIG_FILE = "/hd1/moduleConfig/moduleConfig.xml";
 // Above this debug level the module description is read afresh, so that a changed module file is tried out.
 const int DEBUG_LEVEL_REREAD_MODULE = 5;
 
@@ -41,10 +38,9 @@ bool ISensorController::resetParameters() {
 
     if (sns_level_above(DEBUG_LEVEL_REREAD_MODULE)) {
         MachineInfo objMachineInfo;
-        SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objMachineInfo);
+        parseMachineInfoFile(objMachineInfo);
         std::vector<ModuleConfigure> vecModules;
-        ModuleConfigureParser::parse(MODULE_CONFIG_FILE, objMachineInfo.getHardwareModel(),
-                                     objMachineInfo.getHardwareCode(), vecModules);
+        parseModuleConfigFile(objMachineInfo.getHardwareModel(), objMachineInfo.getHardwareCode(), vecModules);
         // No module listed for this hardware: keep the one in force rather than start without any.
         if (!vecModules.empty()) {
             objModuleConfigure.setModuleId(vecModules[0].getModuleId());

@@ -6,13 +6,16 @@
 #include <tinyxml.h>
 
 #include "ControllerLock.h"
-#include "DeviceRoot.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "IaRecordBuffer.h"
+#include "InitShutdownFiles.h"
+#include "RegularFile.h"
+#include "SchemeFileByKey.h"
 #include "SensorFile.h"
 #include "StringHandler.h"
 #include "TableLookup.h"
+#include "XmlText.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -44,6 +47,8 @@ const int KEY_MAX_SHUTTER = 49;
 // not the corrected cache, is then the truth.
 const int MAX_SHUTTER_CUSTOM_MARK = 200;
 const int SENSOR_CHECK_READ_BACK = 2;
+// The merged style holds the style document and the tabs the diversity document added: no more than both.
+const size_t MERGED_STYLE_TEXT_MAX = 2 * static_cast<size_t>(SNS_STYLE_TEXT_MAX);
 
 void printParseFailure(int p_nLine, const std::string& p_strIds) {
     printf("%s%d getParameters fail p_strIds = %s \n", SOURCE_NAME, p_nLine, p_strIds.c_str());
@@ -107,11 +112,15 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     CONTROLLER_LOCK_SCOPE();
     char szStyleFile[64];
     snprintf(szStyleFile, sizeof(szStyleFile), SNS_MERGE_STYLE_FILE, m_nCameraID);
+    // Any local program can write /tmp: the file is read as every document is, without blocking, following a
+    // link or taking a folder, within a size limit, and parsed with the nesting guard.
+    std::string strStyle;
+    const RegularFileResult stStyleFile = readRegularFile(szStyleFile, MERGED_STYLE_TEXT_MAX, strStyle);
+    if (regularFileRefused(stStyleFile)) SNS_REPORT_REFUSED_FILE(szStyleFile, stStyleFile);
     TiXmlDocument objStyleXmlDoc;
-    std::string strStyleHost = qx_device_path(szStyleFile);
-    const char* filename = strStyleHost.c_str();
-    SNS_ASSERT_TEXT(objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8),
-                    "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", nullptr);
+    SNS_ASSERT_TEXT(
+        stStyleFile.eStatus == REGULAR_FILE_OK && xmlLoadMem(objStyleXmlDoc, strStyle.c_str(), TIXML_ENCODING_UTF8),
+        "objStyleXmlDoc.LoadFile(filename, TIXML_ENCODING_UTF8)", nullptr);
 
     int nVal = MAX_SHUTTER_CUSTOM_MARK;
     int nFound = SNS_SUCCESS;
@@ -122,14 +131,12 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     const int nCur = m_nCurScheme.load();
     const u32 nSchemeSum = m_stSysConf.nSchemeSum;
     if (nFound == SNS_SUCCESS && nVal >= MAX_SHUTTER_CUSTOM_MARK) {
-        if (static_cast<u32>(nCur) >= nSchemeSum || m_pstKeyValTmp == nullptr) return true;
-        char szTmp[64];
-        if (m_bThermal) {
-            snprintf(szTmp, sizeof(szTmp), "/mnt/mtd/code/config_file/sensor-thermal%d.cfg", nCur);
-        } else {
-            snprintf(szTmp, sizeof(szTmp), "/mnt/mtd/code/config_file/sensor%d_%d.cfg", m_nCameraID, nCur);
-        }
-        if (SNS_ASSERT_TEXT(SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum),
+        if (static_cast<u32>(nCur) >= nSchemeSum || m_pstKeyValTmp == nullptr || m_pFctKeyVal == nullptr) return true;
+        std::string strScheme = schemeFileName(m_bThermal, m_nCameraID, nCur);
+        const char* szTmp = strScheme.c_str();
+        // By key, as init reads it: a foreign record is never reported as the channel's.
+        memcpy(m_pstKeyValTmp, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+        if (SNS_ASSERT_TEXT(SNS_SUCCESS == keyValFromFileByKey(szTmp, m_pstKeyValTmp, m_nKeyValSum).nStatus,
                             "SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum)",
                             "szTmp(%s), m_nKeyValSum(%d)\n", szTmp, static_cast<int>(m_nKeyValSum))) {
             keyval_st2str(p_strParameters, m_pstKeyValTmp, m_nKeyValSum);

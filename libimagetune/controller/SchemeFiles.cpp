@@ -1,9 +1,12 @@
 // Schemes and their files: saving the current scheme, re-applying stored values, and undoing the changes
 // made since the last save.
+#include <string.h>
+
 #include "ControllerLock.h"
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "InitShutdownFiles.h"
+#include "SchemeFileByKey.h"
 #include "SensorFile.h"
 
 namespace {
@@ -31,7 +34,19 @@ int ISensorController::flush() {
         if (!SNS_ASSERT_MSG(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%u)\n", m_nVersion)) return -1;
     }
     std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));
+    if (!mayReplaceSchemeFile(strName.c_str())) return -1;
     return keyValToFile(&strName[0], m_ppUserKeyVal[nCur], m_nKeyValSum);
+}
+
+bool ISensorController::mayReplaceSchemeFile(const char* p_szFile) {
+    if (m_bLayoutFromStyle) return true;
+    // A start without its style or machine information has a layout of another family, or none: the user's
+    // schemes stored under the real one are kept for the next start that has it.
+    return SNS_ASSERT_MSG(
+        m_nKeyValSum > 0 && schemeFileLayout(p_szFile, m_pFctKeyVal, m_nKeyValSum) != SCHEME_FILE_OTHER_LAYOUT,
+        "file_name(%s): the layout of %u keys is not built from a whole style, and the stored "
+        "scheme is of another layout: not replaced\n",
+        p_szFile, static_cast<unsigned>(m_nKeyValSum));
 }
 
 int ISensorController::restore(int nKey) {
@@ -65,10 +80,12 @@ bool ISensorController::resetToLastParameters() {
     char* szTmp = &strName[0];
     m_nStatus.fetch_or(STATUS_RESTORE);
     bool bDone = false;
-    // A file that could not be read whole holds no saved scheme: applying what came of it would corrupt the
-    // values in force.
-    if (SNS_ASSERT_MSG(SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum),
-                       "szTmp(%s), m_nKeyValSum(%d)\n", szTmp, static_cast<int>(m_nKeyValSum))) {
+    // Read by key, a key the file lacks as init loaded it, with its factory value. A file that counts as
+    // unreadable holds no saved scheme: applying what came of it would corrupt the values in force.
+    memcpy(m_pstKeyValTmp, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+    if (SNS_ASSERT_TEXT(SNS_SUCCESS == keyValFromFileByKey(szTmp, m_pstKeyValTmp, m_nKeyValSum).nStatus,
+                        "SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum)",
+                        "szTmp(%s), m_nKeyValSum(%d)\n", szTmp, static_cast<int>(m_nKeyValSum))) {
         bDone = setParameters(m_pstKeyValTmp, m_nKeyValSum, true) == SNS_SUCCESS;
     }
     m_nStatus.fetch_and(static_cast<uint8_t>(~STATUS_RESTORE));

@@ -25,7 +25,7 @@
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "QuorixTime.h"
-#include "QxFile.h"
+#include "RegularFile.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -35,6 +35,8 @@ const int KEY_SYNC_FOV = 8104;    // KEY_MIXSTREAM_THERMAL_TO_VISION_SYNC_FOV
 const u32 CMD_ZOOM_VALUE = 1568;  // the zoom position, as setZoomValue sends it
 const u32 CMD_DN_STATE = 153;     // the sensor's day/night state, as getDNState reads it
 const int NO_REQUEST = -1;
+// The file holds a few lines per channel; one larger than this is not read.
+const size_t SYNC_FOV_FILE_MAX = 4 * 1024 * 1024;
 
 // The number that starts at p_szText, read as atoi reads it (leading blanks, a sign, digits; no digits give 0).
 // False when it does not fit in an int: atoi's result would be undefined there.
@@ -147,10 +149,14 @@ void ISensorController::decideScheme() {
 }
 
 bool ISensorController::sync_fov() {
-    QxFile file;
-    file.open(SYNC_FOV_FILE, QxFile::modeRead);  // an unreadable file gives no lines
-    std::vector<std::string> vecLines = file.ReadLines();
-    file.close();
+    // Read in init's pass too, under the controller's lock: a FIFO or a device there must not stop it. A file
+    // that cannot be read gives no lines.
+    std::string strText;
+    const RegularFileResult stFile = readRegularFile(SYNC_FOV_FILE, SYNC_FOV_FILE_MAX, strText);
+    if (stFile.eStatus != REGULAR_FILE_OK && stFile.eStatus != REGULAR_FILE_MISSING)
+        SNS_REPORT_REFUSED_FILE(SYNC_FOV_FILE, stFile);
+    std::vector<std::string> vecLines;
+    splitRegularFileLines(strText, vecLines);
 
     char szZoomTag[32];
     char szFocusTag[32];

@@ -275,6 +275,10 @@ private:
     // The IA library's channel, m_nCameraID - 1, without overflow for any channel number the application set.
     int iaChannel() const { return m_nCameraID > INT32_MIN ? m_nCameraID - 1 : INT32_MIN; }
 
+    // Whether the scheme file may be replaced by the current layout: always for a layout built from a whole
+    // style; otherwise only where nothing is stored yet or the stored file has this very layout.
+    bool mayReplaceSchemeFile(const char* p_szFile);
+
     // Frees the map, the scratch arrays, the scheme storage and a separate factory array, each only if
     // present, and nulls the pointers: safe to call twice.
     void releaseArrays();
@@ -326,6 +330,9 @@ private:
     SensorZoomFocusParam m_objZoomFocusParam;
     std::mutex m_objZoomFocusMutex;
     std::atomic<bool> m_bLockZoomFocus;
+    // Whether init built the scheme layout from a whole style: the machine information and both style
+    // documents read. A layout that was not may create scheme files but never replace one of another layout.
+    bool m_bLayoutFromStyle;
 };
 
 #endif

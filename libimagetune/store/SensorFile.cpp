@@ -1,10 +1,12 @@
 #include "SensorFile.h"
 
 #include <climits>
+#include <cstring>
+#include <string>
 
 #include "Diagnostics.h"
 #include "FileReplace.h"
-#include "QxFile.h"
+#include "RegularFile.h"
 
 namespace {
 
@@ -12,29 +14,29 @@ const char* printableName(const char* p_szName) {
     return p_szName != nullptr ? p_szName : "(null)";
 }
 
-bool openForReading(QxFile& p_objFile, const char* p_szName) {
-    return p_szName != nullptr && p_objFile.open(p_szName, QxFile::modeRead) != 0;
-}
-
 }  // namespace
 
 // A file that cannot be opened has length 0, so that a caller sizing a buffer as length + 1 gets a valid one.
+// Only a regular file has a length: a FIFO or a device is refused without being opened for reading.
 INT64 getFileLen(const char* file_name) {
-    QxFile file;
-    if (!SNS_ASSERT_TEXT(openForReading(file, file_name), "file.open(file_name)", "file_name(%s)",
+    const RegularFileResult stFile = probeRegularFile(file_name);
+    if (regularFileRefused(stFile)) SNS_REPORT_REFUSED_FILE(printableName(file_name), stFile);
+    if (!SNS_ASSERT_TEXT(stFile.eStatus == REGULAR_FILE_OK, "file.open(file_name)", "file_name(%s)",
                          printableName(file_name)))
         return 0;
-    return file.getLength();
+    return stFile.nSize;
 }
 
 int loadFromFile(const char* file_name, char* buf, INT64 len) {
     SNS_DBG_TRACE("open file:%s\n", printableName(file_name));
     if (len < 0 || len > INT_MAX || (buf == nullptr && len > 0)) return -1;
-    QxFile file;
-    if (!openForReading(file, file_name)) return -1;
-    INT64 nRead = len > 0 ? file.read(buf, static_cast<unsigned>(len)) : 0;
-    file.close();
-    return nRead == len ? static_cast<int>(nRead) : -1;
+    std::string strData;
+    const RegularFileResult stFile = readRegularFile(file_name, static_cast<size_t>(len), strData, REGULAR_FILE_PREFIX);
+    // Quiet on a missing or short file; what is not a file is refused aloud.
+    if (regularFileRefused(stFile)) SNS_REPORT_REFUSED_FILE(printableName(file_name), stFile);
+    if (stFile.eStatus != REGULAR_FILE_OK) return -1;
+    if (!strData.empty()) std::memcpy(buf, strData.data(), strData.size());
+    return static_cast<INT64>(strData.size()) == len ? static_cast<int>(len) : -1;
 }
 
 // The result equals file_len only when the file now holds the data; a short write returns its count, and any
@@ -66,19 +68,16 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
         !SNS_ASSERT_MSG(nWant <= INT_MAX, "file_name(%s) p_nKeyValNum(%u)\n", szName, p_nKeyValNum))
         return -1;
 
-    QxFile file;
-    bool bOpened = SNS_ASSERT_TEXT(openForReading(file, file_name), "file.open(file_name)", "file_name(%s)\n", szName);
-    // Record by record through the stream's buffer, so that a torn record never reaches the array.
-    INT64 nSize = 0;
-    for (u32 i = 0; bOpened && i < p_nKeyValNum; ++i) {
-        KeyVal stRecord;
-        unsigned nGot = file.read(reinterpret_cast<char*>(&stRecord), sizeof(stRecord));
-        nSize += nGot;
-        if (nGot != sizeof(stRecord)) break;
-        p_pKeyVal[i] = stRecord;
-    }
-    file.close();
+    std::string strBytes;
+    const RegularFileResult stFile =
+        readRegularFile(file_name, static_cast<size_t>(nWant), strBytes, REGULAR_FILE_PREFIX);
+    if (regularFileRefused(stFile)) SNS_REPORT_REFUSED_FILE(szName, stFile);
+    const bool bOpened =
+        SNS_ASSERT_TEXT(stFile.eStatus == REGULAR_FILE_OK, "file.open(file_name)", "file_name(%s)\n", szName);
+    const size_t nWhole = strBytes.size() / sizeof(KeyVal);
+    if (nWhole > 0) std::memcpy(p_pKeyVal, strBytes.data(), nWhole * sizeof(KeyVal));
 
+    const INT64 nSize = static_cast<INT64>(strBytes.size());
     if (!SNS_ASSERT_TEXT(nSize == nWant, "nSize == sizeof(KeyVal)*p_nKeyValNum",
                          "file_name(%s) nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", szName,
                          static_cast<int>(nSize), static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValNum)))

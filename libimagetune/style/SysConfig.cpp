@@ -6,13 +6,15 @@
 
 #include "DeviceStyleFiles.h"
 #include "Diagnostics.h"
-#include "MachineInfo.h"
+#include "PlatformFiles.h"
+#include "RegularFile.h"
 #include "SensorFile.h"
+#include "SysConfigInputs.h"
+#include "XmlText.h"
 #include "sensor.h"
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const u32 kDefaultSchemeSum = 4;
 
 // Copies the text up to its first NUL, cut to fit the field; false when it had to be cut.
@@ -25,21 +27,34 @@ bool copyToField(char* p_szField, size_t p_nFieldSize, const std::string& p_strT
     return bFits;
 }
 
-// A zero-filled malloc'd block of the file's length plus one, holding the file; *p_pnRead is what the read
-// returned. A file larger than SNS_STYLE_TEXT_MAX is not read. Null only when memory is exhausted.
+// A zero-filled malloc'd block of the file's length plus one, holding the file; *p_pnRead is the length read,
+// -1 when it could not be read. A file larger than SNS_STYLE_TEXT_MAX, or one that is not a regular file, is
+// not read. Null only when memory is exhausted.
 char* loadStyleText(const std::string& p_strFile, int* p_pnRead) {
-    INT64 nLen = getFileLen(p_strFile.c_str());
-    if (!SNS_ASSERT_MSG(nLen >= 0 && nLen <= SNS_STYLE_TEXT_MAX, "file(%s) len(%lld)\n", p_strFile.c_str(),
-                        static_cast<long long>(nLen)))
-        nLen = 0;
-    char* szText = static_cast<char*>(std::calloc(static_cast<size_t>(nLen) + 1, 1));
-    *p_pnRead = szText != nullptr ? loadFromFile(p_strFile.c_str(), szText, nLen) : -1;
+    const char* szFile = p_strFile.c_str();
+    std::string strText;
+    const RegularFileResult stFile = readRegularFile(szFile, SNS_STYLE_TEXT_MAX, strText);
+    const long long nLen = stFile.eStatus == REGULAR_FILE_OK ? static_cast<long long>(strText.size()) : stFile.nSize;
+    if (stFile.eStatus == REGULAR_FILE_NOT_REGULAR) SNS_REPORT_REFUSED_FILE(szFile, stFile);
+    SNS_ASSERT_TEXT(stFile.eStatus != REGULAR_FILE_MISSING && stFile.eStatus != REGULAR_FILE_UNREADABLE,
+                    "file.open(file_name)", "file_name(%s)", szFile);
+    SNS_ASSERT_MSG(nLen >= 0 && nLen <= SNS_STYLE_TEXT_MAX, "file(%s) len(%lld)\n", szFile, nLen);
+    char* szText = static_cast<char*>(std::calloc(strText.size() + 1, 1));
+    if (szText != nullptr && !strText.empty()) std::memcpy(szText, strText.data(), strText.size());
+    *p_pnRead = szText != nullptr && stFile.eStatus == REGULAR_FILE_OK ? static_cast<int>(strText.size()) : -1;
     return szText;
 }
 
 }  // namespace
 
 int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf) {
+    bool bInputsWhole = false;
+    return initSysConfInputs(p_nChannelID, p_objModuleConfigure, p_stSysConf, &bInputsWhole);
+}
+
+int initSysConfInputs(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf,
+                      bool* p_pbInputsWhole) {
+    *p_pbInputsWhole = false;
     if (!SNS_ASSERT(NULL != p_stSysConf)) return -1;
     std::memset(p_stSysConf, 0, sizeof(*p_stSysConf));
     std::strcpy(p_stSysConf->moduleConfig.szReserved1, "xxx");
@@ -59,12 +74,14 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
         p_stSysConf->nSchemeSum = kDefaultSchemeSum;
 
     MachineInfo machineInfo;
-    SNS_ASSERT_TEXT(SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo),
+    const bool bMachineInfo = parseMachineInfoFile(machineInfo);
+    SNS_ASSERT_TEXT(bMachineInfo,
                     "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/machineinfo.ini\", "
                     "machineInfo)",
                     nullptr);
     p_stSysConf->nDeviceType = machineInfo.getDeviceType();
-    SNS_ASSERT_TEXT(isAcceptedDeviceType(p_stSysConf->nDeviceType),
+    const bool bDeviceType = isAcceptedDeviceType(p_stSysConf->nDeviceType);
+    SNS_ASSERT_TEXT(bDeviceType,
                     "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == "
                     "p_stSysConf->nDeviceType || DeviceType::VEHICLE_DETECT == p_stSysConf->nDeviceType || "
                     "DeviceType::AIMULTI_OBJECT_DETECT == p_stSysConf->nDeviceType || DeviceType::IPDOME == "
@@ -82,17 +99,26 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
     const std::string strStyleFileName = stFiles.szStyle;
     int nRead = -1;
     p_stSysConf->szUIStyle = loadStyleText(strStyleFileName, &nRead);
-    SNS_ASSERT_TEXT(nRead > 0,
+    const bool bStyle = nRead > 0;
+    SNS_ASSERT_TEXT(bStyle,
                     "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
                     "getFileLen(strStyleFileName.c_str())) > 0",
                     nullptr);
 
     const std::string strStyleDivFileName = stFiles.szStyleDiversity;
     char* ui_styleDiversity = loadStyleText(strStyleDivFileName, &nRead);
-    SNS_ASSERT_TEXT(nRead > 0,
+    const bool bStyleDiversity = nRead > 0;
+    SNS_ASSERT_TEXT(bStyleDiversity,
                     "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
                     "getFileLen(strStyleDivFileName.c_str())) > 0",
                     nullptr);
+
+    // A document that was read but does not parse leaves the style unmerged, of another layout: mergeStyle
+    // reports that, and tells nobody.
+    TiXmlDocument objDiversity;
+    const bool bDiversityParses = bStyleDiversity && xmlLoadMem(objDiversity, ui_styleDiversity, TIXML_ENCODING_UTF8) &&
+                                  objDiversity.RootElement();
+    objDiversity.Clear();
 
     SNS_ASSERT_TEXT(
         SNS_SUCCESS == mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, ui_styleDiversity),
@@ -100,6 +126,9 @@ int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, S
         "ui_styleDiversity)",
         nullptr);
     std::free(ui_styleDiversity);
+    // A style document that did not parse leaves the merged style empty.
+    const bool bMerged = p_stSysConf->szUIStyle != nullptr && p_stSysConf->szUIStyle[0] != '\0';
+    *p_pbInputsWhole = bMachineInfo && bDeviceType && bStyle && bDiversityParses && bMerged;
     return SNS_SUCCESS;
 }
 

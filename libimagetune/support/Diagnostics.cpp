@@ -8,17 +8,16 @@
 #else
 #include <assert.h>
 #endif
-#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "DeviceRoot.h"
-#include "QxFile.h"
 #include "QxLogger.h"
+#include "RegularFile.h"
 
 // Plain globals (their names and types are exported as they are); every access inside the library is a
 // relaxed atomic one, since any thread may refresh them at any time.
@@ -33,6 +32,8 @@ const unsigned kErrorLogSize = 10240;
 const unsigned kErrorLogFiles = 3;
 const char* const kAssertTag = "[sensor assert]";
 const int kAssertColour = 31;
+// The two lines of the settings are at the start of the file.
+const size_t kSignReadMax = 4096;
 // Formatted texts are cut here, but for the message of a tagged line without the error log; the library's
 // messages are a few hundred bytes at most.
 const size_t kTextMax = 1024;
@@ -89,8 +90,10 @@ void writeColoured(int p_nColour, const std::string& p_strBody) {
     std::fflush(stdout);
 }
 
-// A fresh logger per block: nothing stays open between reports; a log that cannot be written is ignored.
+// A fresh logger per block: nothing stays open between reports; a log that cannot be written is ignored, and
+// so is one that is not a file: a FIFO there would stop the report in its open.
 void writeErrorLog(const char* p_szTag, const char* p_szFirst, const char* p_szSecond) {
+    if (probeRegularFile(kErrorLogPath).eStatus == REGULAR_FILE_NOT_REGULAR) return;
     QxLogger objLogger;
     if (!objLogger.init(kErrorLogPath, kErrorLogSize, kErrorLogFiles)) return;
     objLogger.writeLog(p_szTag, p_szFirst);
@@ -106,19 +109,19 @@ std::string headerLine(const char* p_szTag, const char* p_szFile, const char* p_
 
 }  // namespace
 
+// Read without blocking or following a link: a FIFO planted in /tmp would otherwise stop every report.
 void updateDebugLevel() {
-    std::string strPath = qx_device_path(kSignPath);
-    if (::access(strPath.c_str(), F_OK) != 0) {
+    std::string strText;
+    const RegularFileResult stFile = readRegularFile(kSignPath, kSignReadMax, strText, REGULAR_FILE_PREFIX);
+    if (stFile.eStatus == REGULAR_FILE_MISSING) {
         storeSettings(1, false);
         return;
     }
-    QxFile objFile;
-    if (objFile.open(kSignPath, QxFile::modeRead) == 0) return;  // present but unreadable: keep the settings
-    FILE* pFile = objFile.getFileHandle();
-    if (pFile == nullptr) return;
-    std::string strLevel = QxFile::ReadOneLine(pFile);
-    std::string strAssert = QxFile::ReadOneLine(pFile);
-    objFile.close();
+    if (stFile.eStatus != REGULAR_FILE_OK) return;  // present but not a readable file: keep the settings
+    std::vector<std::string> vecLines;
+    splitRegularFileLines(strText, vecLines);
+    const std::string strLevel = vecLines.size() > 0 ? vecLines[0] : std::string();
+    const std::string strAssert = vecLines.size() > 1 ? vecLines[1] : std::string();
     int nLevel = strLevel.empty() ? 1 : decimalValue(strLevel);
     bool bAssert = !strAssert.empty() && decimalValue(strAssert) != 0;
     storeSettings(nLevel, bAssert);

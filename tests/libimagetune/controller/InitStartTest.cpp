@@ -93,7 +93,9 @@ TEST_F(InitTest, SecondStartTouchesNoSchemeFile) {
 
 TEST_F(InitTest, ASchemeFileThatCannotBeReadKeepsTheFactoryValues) {
     start().uinit();
-    writeScheme(schemePath(1, 3), {{8000, 0}, {34, 99}});  // too short: a torn write of an older version
+    // A torn write of an older version: not a whole number of records.
+    writeScheme(schemePath(1, 3), {{8000, 0}, {34, 99}});
+    m_root.write(schemePath(1, 3), m_root.read(schemePath(1, 3)).substr(0, 12));
     ISensorController& c = start();
     ASSERT_TRUE(c.setParamScheme(3));
     int nVal = 0;

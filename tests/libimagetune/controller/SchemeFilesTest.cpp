@@ -176,16 +176,16 @@ TEST_F(SchemeTest, ResetToLastParametersUndoesUnsavedChanges) {
     EXPECT_EQ(m_root.read(SCHEME_2_FILE), bytesOf(TA::scheme(*c, 2), TA::keyValSum(*c)));
 }
 
-// A file that cannot be read whole is no saved scheme: nothing of it may be applied.
+// A file that cannot be read is no saved scheme: nothing of it may be applied.
 TEST_F(SchemeTest, ResetToLastParametersAppliesNothingFromAnUnreadableFile) {
-    for (bool bShortFile : {false, true}) {
-        SCOPED_TRACE(bShortFile ? "short file" : "missing file");
+    for (bool bTornFile : {false, true}) {
+        SCOPED_TRACE(bTornFile ? "torn file" : "missing file");
         auto c = makeSchemes();
         TA::setCurScheme(*c, 2);
-        if (bShortFile) {
-            // The first three records of a scheme whose brightness differs.
+        if (bTornFile) {
+            // Records of a scheme whose brightness differs, the last one cut short.
             KeyVal aShort[3] = {{KEY_BRIGHTNESS, 5}, {KEY_SATURATION, 6}, {KEY_DN_MODE, 2}};
-            m_root.write(SCHEME_2_FILE, bytesOf(aShort, 3));
+            m_root.write(SCHEME_2_FILE, bytesOf(aShort, 3).substr(0, 20));
         }
         ASSERT_EQ(c->setParameter(KEY_BRIGHTNESS, 90, true), 0);
         iasim::clearCalls();

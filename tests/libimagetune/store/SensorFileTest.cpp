@@ -124,14 +124,19 @@ TEST_F(SensorFileTest, SchemeReadOfEveryKindOfFile) {
          -1,
          {"[sensor assert]"},
          kBefore},
-        {"a link to a scheme file",
+        {"a link to a scheme file: never followed",
          [&](const testsupport::TempDeviceRoot& r) {
              r.write("/mnt/mtd/elsewhere.cfg", bytesOf(kStored));
              ASSERT_EQ(::symlink(r.host("/mnt/mtd/elsewhere.cfg").c_str(), strHost.c_str()), 0);
          },
-         SNS_SUCCESS,
-         {},
-         kStored},
+         -1,
+         {"file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) is a symbolic link: not read", "file.open(file_name)"},
+         kBefore},
+        {"a FIFO: refused without waiting for a writer",
+         [&](const testsupport::TempDeviceRoot&) { ASSERT_EQ(::mkfifo(strHost.c_str(), 0644), 0); },
+         -1,
+         {"is a FIFO: not read", "file.open(file_name)"},
+         kBefore},
         {"a dangling link",
          [&](const testsupport::TempDeviceRoot&) { ASSERT_EQ(::symlink("nowhere", strHost.c_str()), 0); },
          -1,
