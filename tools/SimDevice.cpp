@@ -8,8 +8,10 @@
 #include <fstream>
 #include <vector>
 
+#include "DeviceRoot.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
+#include "SimFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -118,6 +120,22 @@ bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p
     p_strAbsRoot = fs::weakly_canonical(root, ec).string();
     if (ec) p_strAbsRoot = root.string();
     setenv("IMAGETUNE_ROOT", p_strAbsRoot.c_str(), 1);
+    return true;
+}
+
+bool checkDeviceDocuments(std::string& p_strError) {
+    std::string strText;
+    SimReadResult eRead =
+        readGuardedFile(qx_device_path(MACHINE_INFO_FILE), SIM_MAX_DOCUMENT_BYTES, strText, p_strError);
+    if (eRead == SIM_READ_REFUSED) return false;
+    std::string strModules = qx_device_path(MODULE_CONFIG_FILE);
+    eRead = readGuardedFile(strModules, SIM_MAX_DOCUMENT_BYTES, strText, p_strError);
+    if (eRead == SIM_READ_REFUSED) return false;
+    // A document that is no XML leaves the tool with its default module, as the parser answers nothing.
+    if (eRead == SIM_READ_OK && !xmlDepthWithin(strText, p_strError)) {
+        p_strError = "the module configuration " + strModules + " cannot be used: " + p_strError;
+        return false;
+    }
     return true;
 }
 

@@ -22,6 +22,12 @@ std::string findFixturesDir(const char* p_szArgv0);
 bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p_strFixtures, bool& p_bSeeded,
                        std::string& p_strAbsRoot, std::string& p_strError);
 
+// Reads the documents of the root that the platform's parsers read for the tool (the machine information and
+// the module configuration) through the tool's guarded path first, so that a folder, a FIFO, a link, a huge
+// or a deeply nested document there ends the tool with a message instead of a hang or a crash. False with
+// p_strError naming the document and the fault.
+bool checkDeviceDocuments(std::string& p_strError);
+
 // The module detail text to start with: the option, or the first module the root's configuration lists.
 std::string moduleDetail(const SimDeviceOptions& p_stOptions);
 

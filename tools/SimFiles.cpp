@@ -150,12 +150,15 @@ bool readBoundedStream(std::istream& p_in, size_t p_nMaxBytes, std::string& p_st
     return true;
 }
 
+bool xmlDepthWithin(const std::string& p_strText, std::string& p_strError) {
+    if (xmlDepth(p_strText, SIM_MAX_XML_DEPTH) <= SIM_MAX_XML_DEPTH) return true;
+    p_strError = "its elements nest deeper than " + std::to_string(SIM_MAX_XML_DEPTH) + " levels";
+    return false;
+}
+
 bool parseXmlBounded(const std::string& p_strText, TiXmlDocument& p_doc, std::string& p_strError) {
     p_doc.Clear();
-    if (xmlDepth(p_strText, SIM_MAX_XML_DEPTH) > SIM_MAX_XML_DEPTH) {
-        p_strError = "its elements nest deeper than " + std::to_string(SIM_MAX_XML_DEPTH) + " levels";
-        return false;
-    }
+    if (!xmlDepthWithin(p_strText, p_strError)) return false;
     p_doc.Parse(p_strText.c_str(), nullptr, TIXML_ENCODING_UTF8);
     if (p_doc.Error()) {
         p_strError =

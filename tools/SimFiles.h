@@ -26,6 +26,9 @@ SimReadResult readGuardedFile(const std::string& p_strPath, size_t p_nMaxBytes, 
                               std::string& p_strError);
 // The whole stream, at most p_nMaxBytes (standard input may be endless).
 bool readBoundedStream(std::istream& p_in, size_t p_nMaxBytes, std::string& p_strText, std::string& p_strError);
+// Whether the elements of XML text nest at most SIM_MAX_XML_DEPTH deep (counted without parsing, as TinyXML's
+// recursive parser would nest them); p_strError says so otherwise.
+bool xmlDepthWithin(const std::string& p_strText, std::string& p_strError);
 // Parses XML text whose elements nest at most SIM_MAX_XML_DEPTH deep; false with p_strError otherwise.
 bool parseXmlBounded(const std::string& p_strText, TiXmlDocument& p_doc, std::string& p_strError);
 // A file of the device root read and parsed as above.
