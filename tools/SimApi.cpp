@@ -254,10 +254,9 @@ SimApiResponse SimApi::handle(const std::string& p_strMethod, const std::string&
 
     Call call;
     if (std::string(pRoute->szPattern).find("{c}") != std::string::npos) {
-        bool bDigits = !strChannel.empty() && strChannel.size() <= 9 &&
-                       strChannel.find_first_not_of("0123456789") == std::string::npos;
+        bool bDigits = !strChannel.empty() && strChannel.find_first_not_of("0123456789") == std::string::npos;
         if (!bDigits) return failure(400, "channel \"" + strChannel + "\" is not a number");
-        call.nChannel = atoi(strChannel.c_str());
+        call.nChannel = strChannel.size() <= 9 ? atoi(strChannel.c_str()) : 0;
         if (call.nChannel < 1 || call.nChannel > m_objCamera.channels()) {
             return failure(404, "channel " + strChannel + " does not exist: the camera has channels 1 to " +
                                     std::to_string(m_objCamera.channels()));
