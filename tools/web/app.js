@@ -211,6 +211,7 @@ function showState(state) {
   $("header-daynight").textContent = dayNight;
   $("world-clock").textContent = state.clock;
   $("header-clock").textContent = state.clock;
+  if (document.activeElement !== $("clock-input")) $("clock-input").value = state.clock.slice(0, 5);
   $("mode-select").value = state.parameter_mode;
   const select = $("scheme-select");
   if (select.options.length !== state.factory_scheme + 1) {
