@@ -12,12 +12,14 @@ struct Goal {
     double dRatio;
 };
 const Goal kGoals[] = {
-    {"style.getUIStyleFile", 1.5},  // TinyXML parsing and printing the merged text
-    {"init.blank", 1.5},            // the parses, prints and file writes of its steps
-    {"init.used", 1.5},
-    {"switch.forced", 1.5},  // the IA calls and one settings check per statement
-    {"codec.parse", 1.0},    // strtol over the same text: at least its speed
-    {"codec.format", 1.0},   // snprintf of the same records
+    {"style.getUIStyleFile", 1.25},  // TinyXML parsing and printing the merged text
+    {"init.blank", 1.35},            // the parses, prints and file writes of its steps; room for the settings
+    {"init.used", 1.35},             // checks of its ~200 diagnostic statements
+    {"switch.forced", 1.20},         // the IA calls and one settings check per statement
+    {"codec.parse", 1.0},            // strtol over the same text: at least its speed
+    {"codec.format", 1.0},           // snprintf of the same records
+    {"heap.init.blank", 1.30},       // peak heap: one TinyXML document of the merged style and its text
+    {"heap.init.used", 1.30},
 };
 
 }  // namespace

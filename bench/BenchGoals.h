@@ -8,7 +8,8 @@
 
 namespace benchgoals {
 
-// The highest accepted ratio for a benchmark with a floor (1.0 for the codec: at least the floor's speed).
+// The highest accepted ratio for a benchmark with a floor (1.0 for the codec: at least the floor's speed; for
+// the heap, of the peak to its floor).
 double goalFor(const std::string& p_strName);
 
 // The incremental switch: its cost per changed key and its cost with no key changed, against one plain

@@ -31,9 +31,9 @@ public:
             // In nanoseconds, whatever unit the benchmark reports in.
             m_mapTimes[strName] = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             auto itPeak = run.counters.find("peak_bytes");
-            auto itGoal = run.counters.find("goal_bytes");
-            if (itPeak != run.counters.end() && itGoal != run.counters.end()) {
-                m_mapHeap[strName] = {itPeak->second.value, itGoal->second.value};
+            auto itFloor = run.counters.find("floor_bytes");
+            if (itPeak != run.counters.end() && itFloor != run.counters.end()) {
+                m_mapHeap[strName] = {itPeak->second.value, itFloor->second.value};
             }
         }
     }
@@ -53,10 +53,12 @@ public:
             out << szLine;
         }
         for (const auto& entry : m_mapHeap) {
+            const double dRatio = entry.second.first / entry.second.second;
+            const double dGoal = benchgoals::goalFor(entry.first.substr(0, entry.first.find('/')));
             char szLine[256];
-            std::snprintf(szLine, sizeof(szLine), "  %-44s %7.2f   peak %.0f B, goal <= %.0f B   %s\n",
-                          entry.first.c_str(), entry.second.first / entry.second.second, entry.second.first,
-                          entry.second.second, entry.second.first <= entry.second.second ? "met" : "NOT MET");
+            std::snprintf(szLine, sizeof(szLine), "  %-44s %7.2f   goal <= %.2f   %s   (peak %.0f B, floor %.0f B)\n",
+                          entry.first.c_str(), dRatio, dGoal, dRatio <= dGoal ? "met" : "NOT MET", entry.second.first,
+                          entry.second.second);
             out << szLine;
         }
         benchgoals::printExtra(out, m_mapTimes);
@@ -65,7 +67,7 @@ public:
 
 private:
     std::map<std::string, double> m_mapTimes;
-    std::map<std::string, std::pair<double, double>> m_mapHeap;  // peak and goal bytes
+    std::map<std::string, std::pair<double, double>> m_mapHeap;  // peak and floor bytes
     std::set<std::string> m_setMedians;
 };
 

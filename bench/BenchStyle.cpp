@@ -1,147 +1,98 @@
-// The style the UI asks for, and init on a blank and on a used flash, each beside the least that its work
-// can cost: the TinyXML parses and prints of the same texts, the durable writes of the same files and, for
-// init, the IA calls of its first scheme.
+// The benchmarks with a floor (BenchWork), and the style merge of a style-diversity document of chained
+// edits at two sizes up to the size limit of a style text.
 #include <benchmark/benchmark.h>
 #include <tinyxml.h>
 
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "BenchDevice.h"
+#include "BenchWork.h"
+#include "SensorStyle.h"
 
 namespace {
 
-using benchdevice::IdleVideoModule;
-
-const char* const kMergedStyle = "/tmp/merge_style_ch1.xml";
-const int kSchemeCount = 4;
-const size_t kSchemeBytes = ISensorController::KEY_CMD_ROWS * 8;  // a scheme of the box style, rounded up
-
-std::string parseAndPrint(const std::string& p_strText) {
-    TiXmlDocument doc;
-    doc.Parse(p_strText.c_str(), nullptr, TIXML_ENCODING_UTF8);
-    TiXmlPrinter objPrinter;
-    doc.Accept(&objPrinter);
-    return objPrinter.Str();
-}
-
-void styleGetUIStyleFile(benchmark::State& state) {
-    IdleVideoModule objVideo;
-    auto c = benchdevice::startController(objVideo);
-    size_t nBytes = 0;
+void runWork(benchmark::State& state, const std::string& p_strName, bool p_bUntimedSteps) {
+    std::unique_ptr<benchwork::Work> pWork = benchwork::make(p_strName);
     for (auto _ : state) {
-        std::string strStyle = c->getUIStyleFile();
-        nBytes = strStyle.size();
-        benchmark::DoNotOptimize(strStyle.data());
-    }
-    state.counters["style_bytes"] = static_cast<double>(nBytes);
-    benchdevice::stopController(*c);
-}
-
-// The merged text parsed and printed once.
-void styleGetUIStyleFileFloor(benchmark::State& state) {
-    IdleVideoModule objVideo;
-    auto c = benchdevice::startController(objVideo);
-    benchdevice::stopController(*c);
-    const std::string strMerged = benchdevice::readDeviceFile(kMergedStyle);
-    for (auto _ : state) {
-        std::string strOut = parseAndPrint(strMerged);
-        benchmark::DoNotOptimize(strOut.data());
-    }
-}
-
-void runInit(benchmark::State& state, bool p_bBlank) {
-    IdleVideoModule objVideo;
-    ISensorController c;
-    c.setChannelID(1);
-    c.setVideoStreamModule(&objVideo);
-    const ModuleConfigure objModule = benchdevice::boxModule();
-    // One start first, so that a used flash holds every file.
-    c.init(objModule);
-    c.uinit();
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (p_bBlank) benchdevice::blankFlash();
-        state.ResumeTiming();
-        c.init(objModule);
-        state.PauseTiming();
-        c.uinit();
-        state.ResumeTiming();
-    }
-}
-
-void initBlank(benchmark::State& state) {
-    runInit(state, true);
-}
-void initUsed(benchmark::State& state) {
-    runInit(state, false);
-}
-
-std::string readWhole(const std::string& p_strHostPath) {
-    std::string strData;
-    FILE* pFile = std::fopen(p_strHostPath.c_str(), "rb");
-    if (pFile == nullptr) return strData;
-    char szBuf[65536];
-    size_t n;
-    while ((n = std::fread(szBuf, 1, sizeof(szBuf), pFile)) > 0) strData.append(szBuf, n);
-    std::fclose(pFile);
-    return strData;
-}
-
-// What init's steps need at the least: read the two style texts, parse both and print the merged one into
-// its file; parse that, print the dynamic style and parse it again for the factory data; then write every
-// scheme file and the version file (blank flash) or read the scheme files and write the version (used flash);
-// and send scheme 0 as the first forced switch does.
-void runInitFloor(benchmark::State& state, bool p_bBlank) {
-    IdleVideoModule objVideo;
-    auto c = benchdevice::startController(objVideo);
-    const benchdevice::ForcedSwitchWork stWork = benchdevice::recordForcedSwitch(*c);
-    benchdevice::stopController(*c);
-    const std::string strStylePath = benchdevice::hostPath("/hd1/moduleConfig/sensorConfig/style/Style.xml");
-    const std::string strDiversityPath =
-        benchdevice::hostPath("/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml");
-    const std::string strFloorDir = benchdevice::hostPath("/tmp");
-    const std::string strScheme(kSchemeBytes, '\x01');
-    const std::string strVersion(4, '\x08');
-    for (int s = 0; s < kSchemeCount && !p_bBlank; ++s) {
-        benchdevice::writeFileDurably(strFloorDir + "/floor_scheme" + std::to_string(s) + ".cfg", strScheme);
-    }
-    for (auto _ : state) {
-        const std::string strStyle = readWhole(strStylePath);
-        const std::string strDiversity = readWhole(strDiversityPath);
-        TiXmlDocument objDiversity;
-        objDiversity.Parse(strDiversity.c_str(), nullptr, TIXML_ENCODING_UTF8);
-        const std::string strMerged = parseAndPrint(strStyle);
-        benchdevice::writeFileDurably(strFloorDir + "/floor_merge.xml", strMerged);
-        const std::string strDna = parseAndPrint(strMerged);
-        TiXmlDocument objDna;
-        objDna.Parse(strDna.c_str(), nullptr, TIXML_ENCODING_UTF8);
-        for (int s = 0; s < kSchemeCount; ++s) {
-            const std::string strFile = strFloorDir + "/floor_scheme" + std::to_string(s) + ".cfg";
-            if (p_bBlank) {
-                benchdevice::writeFileDurably(strFile, strScheme);
-            } else {
-                benchmark::DoNotOptimize(readWhole(strFile).size());
-            }
+        if (p_bUntimedSteps) {
+            state.PauseTiming();
+            pWork->prepare();
+            state.ResumeTiming();
         }
-        benchdevice::writeFileDurably(strFloorDir + "/floor_version.cfg", strVersion);
-        benchdevice::replayForcedSwitch(stWork);
+        pWork->run();
+        if (p_bUntimedSteps) {
+            state.PauseTiming();
+            pWork->finish();
+            state.ResumeTiming();
+        }
     }
 }
 
-void initBlankFloor(benchmark::State& state) {
-    runInitFloor(state, true);
+// A style of one tab and a selector whose edits each insert a tab after the one the edit before inserted:
+// every edit names the newest tab, the last in a scan from the first.
+void chainedAddAfter(size_t p_nBytes, std::string& p_strStyle, std::string& p_strDiversity) {
+    const std::string strTab = "<p id=\"1\" value=\"1\"/></tab>";
+    p_strStyle = "<Style><tab key=\"k0\">" + strTab + "</Style>";
+    p_strDiversity = "<Sel m=\"1\">";
+    for (int i = 0; p_strDiversity.size() < p_nBytes - 200; ++i) {
+        p_strDiversity += "<AddAfter tab_key=\"k" + std::to_string(i) + "\"><tab key=\"k" + std::to_string(i + 1) +
+                          "\">" + strTab + "</AddAfter>";
+    }
+    p_strDiversity += "</Sel>";
 }
-void initUsedFloor(benchmark::State& state) {
-    runInitFloor(state, false);
+
+void mergeChained(benchmark::State& state) {
+    std::string strStyle, strDiversity;
+    chainedAddAfter(static_cast<size_t>(state.range(0)) * 1024, strStyle, strDiversity);
+    ModuleConfig stModule;
+    std::memset(&stModule, 0, sizeof(stModule));
+    std::strcpy(stModule.szDetail, "(m=1)");
+    for (auto _ : state) {
+        char* szStyle = strdup(strStyle.c_str());
+        // A channel of its own: the merged-style file of channel 1 is what the UI style floor reads.
+        mergeStyle(7, &stModule, &szStyle, &strDiversity[0]);
+        std::free(szStyle);
+    }
+    state.counters["diversity_bytes"] = static_cast<double>(strDiversity.size());
 }
+
+// The least the same merge can cost: both texts parsed, each edit's new tab copied in, the result printed.
+void mergeChainedFloor(benchmark::State& state) {
+    std::string strStyle, strDiversity;
+    chainedAddAfter(static_cast<size_t>(state.range(0)) * 1024, strStyle, strDiversity);
+    for (auto _ : state) {
+        TiXmlDocument objStyle;
+        TiXmlDocument objDiversity;
+        objStyle.Parse(strStyle.c_str(), nullptr, TIXML_ENCODING_UTF8);
+        objDiversity.Parse(strDiversity.c_str(), nullptr, TIXML_ENCODING_UTF8);
+        TiXmlElement* pRoot = objStyle.RootElement();
+        for (const TiXmlElement* pEdit = objDiversity.RootElement()->FirstChildElement(); pEdit != nullptr;
+             pEdit = pEdit->NextSiblingElement())
+            pRoot->InsertEndChild(*pEdit->FirstChildElement());
+        TiXmlPrinter objPrinter;
+        objStyle.Accept(&objPrinter);
+        benchmark::DoNotOptimize(objPrinter.CStr());
+    }
+}
+
+void registerAll() {
+    for (const std::string& strName : benchwork::namesWithFloors()) {
+        const bool bUntimedSteps = strName.compare(0, 5, "init.") == 0;
+        benchmark::RegisterBenchmark(strName.c_str(), [strName, bUntimedSteps](benchmark::State& st) {
+            runWork(st, strName, bUntimedSteps);
+        })->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("style.merge.chained_addafter_KiB", mergeChained)
+        ->Arg(1024)
+        ->Arg(4 * 1024 - 1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("style.merge.chained_addafter_KiB.floor", mergeChainedFloor)
+        ->Arg(1024)
+        ->Arg(4 * 1024 - 1)
+        ->Unit(benchmark::kMillisecond);
+}
+const int g_nRegistered = (registerAll(), 0);
 
 }  // namespace
-
-BENCHMARK(styleGetUIStyleFile)->Name("style.getUIStyleFile")->Unit(benchmark::kMicrosecond);
-BENCHMARK(styleGetUIStyleFileFloor)->Name("style.getUIStyleFile.floor")->Unit(benchmark::kMicrosecond);
-BENCHMARK(initBlank)->Name("init.blank")->Unit(benchmark::kMicrosecond);
-BENCHMARK(initBlankFloor)->Name("init.blank.floor")->Unit(benchmark::kMicrosecond);
-BENCHMARK(initUsed)->Name("init.used")->Unit(benchmark::kMicrosecond);
-BENCHMARK(initUsedFloor)->Name("init.used.floor")->Unit(benchmark::kMicrosecond);

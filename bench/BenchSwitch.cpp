@@ -1,6 +1,5 @@
-// Scheme switches on the box camera. A forced switch sends every key: its floor is a bare loop making the
-// same ia_ioctrl_v2 calls (benchdevice::replayForcedSwitch). An incremental switch that changes k keys should
-// cost a pass over the scheme plus k times the cost of one key.
+// Incremental scheme switches on the box camera (the forced switch is a work of BenchWork): one that changes
+// k keys should cost a pass over the scheme plus k times the cost of one key.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -19,24 +18,6 @@ using TA = ISensorControllerTestAccess;
 using benchdevice::IdleVideoModule;
 
 const int kChangedKeys[] = {1, 4, 16, 64};
-
-void switchForced(benchmark::State& state) {
-    IdleVideoModule objVideo;
-    auto c = benchdevice::startController(objVideo);
-    for (auto _ : state) TA::switchTo(*c, 0, true);
-    state.counters["keys"] = TA::keyValSum(*c);
-    benchdevice::stopController(*c);
-}
-
-void switchForcedFloor(benchmark::State& state) {
-    IdleVideoModule objVideo;
-    auto c = benchdevice::startController(objVideo);
-    const benchdevice::ForcedSwitchWork stWork = benchdevice::recordForcedSwitch(*c);
-    benchdevice::stopController(*c);
-    for (auto _ : state) benchdevice::replayForcedSwitch(stWork);
-    state.counters["ia_calls"] = static_cast<double>(stWork.vecCalls.size());
-    state.counters["statements"] = stWork.nStatements;
-}
 
 // Scheme 1 differs from scheme 0 in the values of the first k keys that reach the IA library with a plain
 // value; the iterations switch 0 -> 1 -> 0 -> ..., each one switch changing k keys.
@@ -102,6 +83,4 @@ const int g_nRegistered = (registerIncremental(), 0);
 
 }  // namespace
 
-BENCHMARK(switchForced)->Name("switch.forced")->Unit(benchmark::kMicrosecond);
-BENCHMARK(switchForcedFloor)->Name("switch.forced.floor")->Unit(benchmark::kMicrosecond);
 BENCHMARK(switchPassFloor)->Name("switch.pass.floor");

@@ -1,18 +1,14 @@
 // getDnaStyle and getFctData with the IA simulator's dynamic parameters taken from the input, hostile counts
-// included. The input is a profile in lines, then a line "%%", then the merged style text:
-//   cmds <n>                                 cmd_cnt as the IA library reports it (default: the real count)
-//   flags <wdr> <ldc> <beaway> <fisheye>      the display flags (default 1 1 1 1)
-//   <cmd> <def> <item>,<item>,... [count=<n>] [type=<t>]   one command with dynamic parameters
-// Without a "%%" line the whole input is the style and the profile is the simulator's default one.
+// included. The input (DnaStyleInput.h) is a profile in lines, then a line "%%", then the merged style text.
 // Whatever the input, both operations succeed, the factory data stays inside the caller's array (a smaller
 // array gets the first pairs of a larger one), and the factory data are the pairs of the style text.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "DnaStyleInput.h"
 #include "FuzzSupport.h"
 #include "ISensorController.h"
 #include "IaSimControl.h"
@@ -21,64 +17,7 @@
 
 namespace {
 
-struct Flags {
-    bool bWdr = true;
-    bool bLdc = true;
-    bool bBeaway = true;
-    bool bFisheye = true;
-};
-
-int32_t number(const std::string& p_str) {
-    return static_cast<int32_t>(std::strtoll(p_str.c_str(), nullptr, 0));
-}
-
-iasim::Profile parseProfile(const std::string& p_strHeader, Flags& p_stFlags) {
-    iasim::Profile stProfile = iasim::defaultProfile();
-    stProfile.vecDynamic.clear();
-    std::istringstream in(p_strHeader);
-    std::string strLine;
-    while (std::getline(in, strLine)) {
-        std::istringstream words(strLine);
-        std::string strFirst;
-        if (!(words >> strFirst)) continue;
-        if (strFirst == "cmds") {
-            std::string strCount;
-            if (words >> strCount) stProfile.optReportedCmdCnt = number(strCount);
-            continue;
-        }
-        if (strFirst == "flags") {
-            std::string a, b, c, d;
-            words >> a >> b >> c >> d;
-            p_stFlags.bWdr = number(a) != 0;
-            p_stFlags.bLdc = number(b) != 0;
-            p_stFlags.bBeaway = number(c) != 0;
-            p_stFlags.bFisheye = number(d) != 0;
-            continue;
-        }
-        iasim::DynamicParam stParam = iasim::listParam(number(strFirst), 0, {});
-        std::string strWord;
-        if (words >> strWord) stParam.nDefVal = number(strWord);
-        while (words >> strWord) {
-            if (strWord.compare(0, 6, "count=") == 0) {
-                stParam.optReportedItemsCnt = number(strWord.substr(6));
-            } else if (strWord.compare(0, 5, "type=") == 0) {
-                stParam.nAttrType = number(strWord.substr(5));
-            } else {
-                std::istringstream items(strWord);
-                std::string strItem;
-                while (std::getline(items, strItem, ',')) {
-                    if (stParam.vecItems.size() < 200) stParam.vecItems.push_back(number(strItem));
-                }
-            }
-        }
-        if (!stParam.vecItems.empty()) {
-            stParam.nMinVal = stParam.vecItems.front();
-            stParam.nMaxVal = stParam.vecItems.back();
-        }
-        if (stProfile.vecDynamic.size() < 40) stProfile.vecDynamic.push_back(stParam);
-    }
-    return stProfile;
-}
+using dnainput::Flags;
 
 std::vector<KeyVal> factoryData(char* p_szStyle, const Flags& f, u32 p_nCapacity) {
     // Exactly the capacity, so that ASan sees a write past it.
@@ -106,14 +45,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_pData, size_t p_nSize) {
-    const std::string strInput(reinterpret_cast<const char*>(p_pData), p_nSize);
-    const size_t nMark = strInput.find("%%\n");
-    Flags stFlags;
+    const dnainput::Input stInput = dnainput::parse(std::string(reinterpret_cast<const char*>(p_pData), p_nSize));
+    const Flags& stFlags = stInput.stFlags;
+    const std::string& strStyleText = stInput.strStyle;
     iasim::reset();
     iasim::setLogging(false);
-    if (nMark != std::string::npos) iasim::setProfile(parseProfile(strInput.substr(0, nMark), stFlags));
-    std::string strStyleText = nMark != std::string::npos ? strInput.substr(nMark + 3) : strInput;
-    strStyleText = strStyleText.c_str();  // the style is a C string
+    if (stInput.bOwnProfile) iasim::setProfile(stInput.stProfile);
     setshowBeawayFalg(stFlags.bBeaway);
     setshowFisheyeRotateFlag(stFlags.bFisheye);
 

@@ -30,8 +30,8 @@ int getDetailFieldTou32(const char* detail, const char* name, unsigned int* valu
 
 // Applies the style-diversity edits whose conditions hold for the module's detail text to the style text in
 // *ui_style, writes the result whole to SNS_MERGE_STYLE_FILE and replaces *ui_style (a malloc'd block, or
-// null for an empty style) with a malloc'd block holding the same text. SNS_SUCCESS, or -1 when ui_style is
-// null.
+// null for an empty style) with a malloc'd block holding the same text (null, reported, when memory for it is
+// exhausted: the style text is released once it is parsed). SNS_SUCCESS, or -1 when ui_style is null.
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity);
 // One edit: op "Modify" replaces the first tab whose "key" equals tab_key with a copy of new_tab, "AddAfter"
 // inserts a copy after it, "Delete" removes it; anything else, or no such tab, changes nothing. Returns 0.

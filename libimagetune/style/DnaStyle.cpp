@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "Diagnostics.h"
+#include "DnaEdit.h"
 #include "SensorStyle.h"
+#include "StyleNumber.h"
 #include "StyleShowFlags.h"
-#include "StyleWalk.h"
 #include "XmlText.h"
 
 namespace {
@@ -46,10 +47,19 @@ bool isStyleMarkerCmd(int p_nCmd) {
     return false;
 }
 
+// The "value" of the last matching element that has one; p_nValue stays without one.
+void styleValueOf(const StyleIndex& p_objIndex, int p_nId, int& p_nValue) {
+    p_objIndex.forEachMatch(p_nId, [&](StyleIndex::Pos nPos) {
+        const char* szValue = p_objIndex.element(nPos)->Attribute("value");
+        if (szValue != nullptr) p_nValue = styleAtoi(szValue);
+        return true;
+    });
+}
+
 // A marker command's style value may choose the default, or (command 49) bring the style's own choices.
-void applyStyleMarker(TiXmlElement* pRoot, int i, int cmd, ia_dynamic_params_attr_st& dnaParamList) {
+void applyStyleMarker(const StyleIndex& p_objIndex, int i, int cmd, ia_dynamic_params_attr_st& dnaParamList) {
     int nVal = 0;
-    getDnaValbyCmdId(pRoot, cmd, nVal);
+    styleValueOf(p_objIndex, cmd, nVal);
     if (nVal == kMarkerNoPreference) return;
     std::printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", i, dnaParamList.items_cnt);
     for (int j = 0; j < dnaParamList.items_cnt; ++j) {
@@ -60,13 +70,13 @@ void applyStyleMarker(TiXmlElement* pRoot, int i, int cmd, ia_dynamic_params_att
         }
     }
     if (nVal >= kCustomListBase && cmd == kCustomListCmd) {
-        doCustomizeStyle(pRoot, kCustomListCmd, &dnaParamList);
+        dnaCustomizeList(p_objIndex, kCustomListCmd, dnaParamList);
         dnaParamList.def_val = nVal - kCustomListBase;
     }
     std::fflush(stdout);
 }
 
-void applyDynamicCmd(int nIaChannel, TiXmlElement* pRoot, int i, int cmd) {
+void applyDynamicCmd(int nIaChannel, StyleIndex& p_objIndex, int i, int cmd) {
     SNS_DBG("dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
     // Cleared per command, so that a failed query applies an empty list and default 0, never the last one's.
     ia_dynamic_params_attr_st dnaParamList;
@@ -79,10 +89,28 @@ void applyDynamicCmd(int nIaChannel, TiXmlElement* pRoot, int i, int cmd) {
                    dnaParamList.items_cnt);
     dnaParamList.items_cnt = ia_items_count(&dnaParamList);
 
-    if (isStyleMarkerCmd(cmd)) applyStyleMarker(pRoot, i, cmd, dnaParamList);
-    SNS_ASSERT_TEXT(SNS_SUCCESS == doDnaStyle(pRoot, cmd, &dnaParamList),
+    if (isStyleMarkerCmd(cmd)) applyStyleMarker(p_objIndex, i, cmd, dnaParamList);
+    SNS_ASSERT_TEXT(SNS_SUCCESS == dnaApplyRange(p_objIndex, cmd, dnaParamList),
                     "SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList)",
                     nullptr);
+}
+
+// The commands in list order, then the removals. One walk indexes every element; the commands, markers and
+// removals find theirs through the index.
+void applyDynamicStyle(TiXmlDocument& objStyleXmlDoc, int nIaChannel, const ia_dynamic_params_cmds_st& dnaCmdList,
+                       const StyleShowFlags& p_stFlags) {
+    StyleIndex objIndex(objStyleXmlDoc.RootElement());
+    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
+    for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, objIndex, i, dnaCmdList.cmd_list[i]);
+
+    for (const StyleRemoval& stRemoval : kStyleRemovals) {
+        if (!stRemoval.pfnApplies(p_stFlags)) continue;
+        // Only the last element of the key goes, and never a root element.
+        StyleIndex::Pos nPos = 0;
+        if (objIndex.lastMatch(stRemoval.nKey, nPos)) objIndex.remove(nPos);
+    }
 }
 
 }  // namespace
@@ -104,23 +132,15 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& strStyle, con
         "(void*)(&dnaCmdList))",
         nullptr);
 
-    TiXmlDocument objStyleXmlDoc;
-    SNS_ASSERT_TEXT(xmlLoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8),
-                    "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", nullptr);
-    TiXmlElement* pRoot = objStyleXmlDoc.RootElement();
-
-    SNS_DBG("dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    SNS_ASSERT_MSG(dnaCmdList.cmd_cnt <= IA_DYNAMIC_CMDS_MAX, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
-    const int nCmdCnt = ia_cmds_count(&dnaCmdList);
-    for (int i = 0; i < nCmdCnt; ++i) applyDynamicCmd(nIaChannel, pRoot, i, dnaCmdList.cmd_list[i]);
-
-    for (const StyleRemoval& stRemoval : kStyleRemovals) {
-        if (!stRemoval.pfnApplies(stFlags)) continue;
-        TiXmlElement* pNode = nullptr;
-        getNodebyCmdId(pRoot, stRemoval.nKey, pNode);
-        if (pNode != nullptr) DeleteNode(pRoot, pNode);
+    // The document lives until the style is printed: the text is made after it is gone.
+    TiXmlPrinter objPrinter;
+    {
+        TiXmlDocument objStyleXmlDoc;
+        SNS_ASSERT_TEXT(xmlLoadMem(objStyleXmlDoc, szStyle, TIXML_ENCODING_UTF8),
+                        "objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8)", nullptr);
+        applyDynamicStyle(objStyleXmlDoc, nIaChannel, dnaCmdList, stFlags);
+        objStyleXmlDoc.Accept(&objPrinter);
     }
-
-    strStyle = xmlGetString(objStyleXmlDoc);
+    strStyle = objPrinter.Str();
     return SNS_SUCCESS;
 }

@@ -33,7 +33,8 @@ const unsigned kErrorLogSize = 10240;
 const unsigned kErrorLogFiles = 3;
 const char* const kAssertTag = "[sensor assert]";
 const int kAssertColour = 31;
-// Formatted texts are cut here; the library's messages are a few hundred bytes at most.
+// Formatted texts are cut here, but for the message of a tagged line without the error log; the library's
+// messages are a few hundred bytes at most.
 const size_t kTextMax = 1024;
 
 struct FormRow {
@@ -72,9 +73,10 @@ const char* baseName(const char* p_szFile) {
     return szSlash != nullptr ? szSlash + 1 : p_szFile;
 }
 
-void formatText(char* p_szBuf, size_t p_nSize, const char* p_szFmt, va_list p_args) {
+// The length of the whole text, which may exceed what the buffer kept.
+int formatText(char* p_szBuf, size_t p_nSize, const char* p_szFmt, va_list p_args) {
     p_szBuf[0] = '\0';
-    if (p_szFmt != nullptr) std::vsnprintf(p_szBuf, p_nSize, p_szFmt, p_args);
+    return p_szFmt != nullptr ? std::vsnprintf(p_szBuf, p_nSize, p_szFmt, p_args) : 0;
 }
 
 void formatWhere(char* p_szBuf, size_t p_nSize, const char* p_szFile, const char* p_szFunc, int p_nLine) {
@@ -171,10 +173,20 @@ void sns_tagged_line(SnsReportForm p_eForm, const char* p_szFile, const char* p_
     char szMsg[kTextMax];
     va_list args;
     va_start(args, p_szFmt);
-    formatText(szMsg, sizeof(szMsg), p_szFmt, args);
+    const int nLen = formatText(szMsg, sizeof(szMsg), p_szFmt, args);
     va_end(args);
+    // A longer message of a form without the error log (the merged style at level 7) is printed whole; the
+    // forms that log print what their log entry keeps.
+    std::string strMsg(szMsg);
+    if (nLen >= static_cast<int>(kTextMax) && !stForm.bErrorLog) {
+        strMsg.resize(static_cast<size_t>(nLen) + 1);
+        va_start(args, p_szFmt);
+        std::vsnprintf(&strMsg[0], strMsg.size(), p_szFmt, args);
+        va_end(args);
+        strMsg.resize(static_cast<size_t>(nLen));
+    }
 
-    writeColoured(stForm.nColour, headerLine(stForm.szTag, p_szFile, p_szFunc, p_nLine) + szMsg);
+    writeColoured(stForm.nColour, headerLine(stForm.szTag, p_szFile, p_szFunc, p_nLine) + strMsg);
     if (stForm.bErrorLog) {
         char szWhere[kTextMax];
         formatWhere(szWhere, sizeof(szWhere), p_szFile, p_szFunc, p_nLine);

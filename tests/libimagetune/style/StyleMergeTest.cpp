@@ -257,6 +257,29 @@ TEST_F(StyleMerge, BadStyleMergesAsAnEmptyDocument) {
     }
 }
 
+TEST_F(StyleMerge, EmptyMergedDocumentIsReported) {
+    for (const BadDocument& c : badDocuments()) {
+        merge(c.strText, "", "(lensId=3)");
+        EXPECT_TRUE(styletest::reported(m_strOut, "loadFromFile(filename, *ui_style, file_len) > 0")) << c.szName;
+    }
+    merge(kBaseStyle, "", "(lensId=3)");
+    EXPECT_FALSE(styletest::reported(m_strOut, "loadFromFile(filename, *ui_style, file_len) > 0"));
+}
+
+TEST_F(StyleMerge, MergedStyleIsLoggedWholeAboveLevelSix) {
+    const std::string strStyle = styletest::fixture("style/Style.xml");
+    testsupport::setDebugSign(m_objRoot, "7");
+    const std::string strMerged = merge(strStyle, "", "(lensId=3)");
+    ASSERT_GT(strMerged.size(), 4096u);
+    const size_t nInfo = m_strOut.find("\033[0m\033[35m[sensor info] file:StyleMerge.cpp fun:mergeStyle line:");
+    ASSERT_NE(std::string::npos, nInfo);
+    EXPECT_NE(std::string::npos, m_strOut.find("\n" + strMerged + "\n\033[0m", nInfo));
+
+    testsupport::setDebugSign(m_objRoot, "6");
+    merge(strStyle, "", "(lensId=3)");
+    EXPECT_EQ(std::string::npos, m_strOut.find("[sensor info]"));
+}
+
 TEST_F(StyleMerge, BadDiversityLeavesTheStyleUnchanged) {
     std::vector<BadDocument> vecCases = badDocuments();
     vecCases.push_back({"truncated edit", "<s lensId=\"3\"><Delete tab_key=\"a\"/>"});
