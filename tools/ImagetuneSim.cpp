@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
         if (!checkCommand(stCommand, stDevice.nChannels, strError)) return badInput(strError);
     }
 
-    std::string strFixtures = findFixturesDir(argv[0]);
+    std::string strFixtures = findFixturesDir();
     bool bSeeded = false;
     std::string strRoot;
     if (!prepareDeviceRoot(stDevice, strFixtures, bSeeded, strRoot, strError)) return badInput(strError);

@@ -45,27 +45,33 @@ std::string exeDir() {
     return fs::path(std::string(vecPath.data(), static_cast<size_t>(nLen))).parent_path().string();
 }
 
-bool isFixturesDir(const fs::path& p_path) {
-    std::error_code ec;
-    return fs::exists(p_path / "style" / "Style.xml", ec) && fs::exists(p_path / "moduleConfig.xml", ec);
-}
-
 }  // namespace
 
-std::string findFixturesDir(const char* /*p_szArgv0*/) {
+std::string findDataDir(const std::string& p_strName, const std::string& p_strSourceDir,
+                        const std::vector<std::string>& p_vecMarkers) {
     std::vector<fs::path> vecCandidates;
     std::string strExe = exeDir();
     if (!strExe.empty()) {
-        vecCandidates.push_back(fs::path(strExe) / ".." / "share" / "imagetune" / "fixtures");  // installed
-        vecCandidates.push_back(fs::path(strExe) / "fixtures");                                 // build tree
+        vecCandidates.push_back(fs::path(strExe) / ".." / "share" / "imagetune" / p_strName);  // installed
+        vecCandidates.push_back(fs::path(strExe) / p_strName);                                 // build tree
     }
-#ifdef IMAGETUNE_SIM_SOURCE_FIXTURES
-    vecCandidates.push_back(IMAGETUNE_SIM_SOURCE_FIXTURES);
-#endif
+    if (!p_strSourceDir.empty()) vecCandidates.push_back(p_strSourceDir);
     for (const fs::path& path : vecCandidates) {
-        if (isFixturesDir(path)) return fs::weakly_canonical(path).string();
+        std::error_code ec;
+        bool bAll = true;
+        for (const std::string& strMarker : p_vecMarkers) bAll = bAll && fs::is_regular_file(path / strMarker, ec);
+        if (bAll) return fs::weakly_canonical(path, ec).string();
     }
     return "";
+}
+
+std::string findFixturesDir() {
+#ifdef IMAGETUNE_SIM_SOURCE_FIXTURES
+    const char* szSource = IMAGETUNE_SIM_SOURCE_FIXTURES;
+#else
+    const char* szSource = "";
+#endif
+    return findDataDir("fixtures", szSource, {"style/Style.xml", "moduleConfig.xml"});
 }
 
 bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p_strFixtures, bool& p_bSeeded,

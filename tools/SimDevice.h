@@ -3,6 +3,7 @@
 #define IMAGETUNE_TOOLS_SIMDEVICE_H
 
 #include <string>
+#include <vector>
 
 struct SimDeviceOptions {
     std::string strRoot = "./device-root";
@@ -12,8 +13,12 @@ struct SimDeviceOptions {
     int nChannels = 1;
 };
 
+// A folder of data the tool ships: share/imagetune/<name> next to the installed program, then <name> next to
+// the program (the build copies it there), then p_strSourceDir; the first that holds every marker file, or "".
+std::string findDataDir(const std::string& p_strName, const std::string& p_strSourceDir,
+                        const std::vector<std::string>& p_vecMarkers);
 // The folder that holds the fixture documents (style, style diversity, module configuration), or "".
-std::string findFixturesDir(const char* p_szArgv0);
+std::string findFixturesDir();
 
 // Creates the root when it is missing or empty and fills it with a blank camera: machine information, the
 // style documents, the module configuration and empty flash folders. An existing root is used as it is when

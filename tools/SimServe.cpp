@@ -4,13 +4,9 @@
 #include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-
+#include "SimDevice.h"
 #include "SimServer.h"
-
-namespace fs = std::filesystem;
 
 const char* const SIM_SERVE_HELP =
     "usage: imagetune-sim [options] serve [--port N] [--bind ADDR]\n"
@@ -22,13 +18,6 @@ const char* const SIM_SERVE_HELP =
 namespace {
 
 const int SERVER_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-
-std::string exeDir() {
-    std::vector<char> vecPath(4096);
-    ssize_t nLen = readlink("/proc/self/exe", vecPath.data(), vecPath.size() - 1);
-    if (nLen <= 0) return "";
-    return fs::path(std::string(vecPath.data(), static_cast<size_t>(nLen))).parent_path().string();
-}
 
 bool numericAddress(const std::string& p_strAddress) {
     unsigned char aBuf[sizeof(struct in6_addr)];
@@ -82,20 +71,12 @@ bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions
 }
 
 std::string findWebDir() {
-    std::vector<fs::path> vecCandidates;
-    std::string strExe = exeDir();
-    if (!strExe.empty()) {
-        vecCandidates.push_back(fs::path(strExe) / ".." / "share" / "imagetune" / "web");  // installed
-        vecCandidates.push_back(fs::path(strExe) / "web");                                 // build tree
-    }
 #ifdef IMAGETUNE_SIM_SOURCE_WEB
-    vecCandidates.push_back(IMAGETUNE_SIM_SOURCE_WEB);
+    const char* szSource = IMAGETUNE_SIM_SOURCE_WEB;
+#else
+    const char* szSource = "";
 #endif
-    for (const fs::path& path : vecCandidates) {
-        std::error_code ec;
-        if (fs::is_regular_file(path / "index.html", ec)) return fs::weakly_canonical(path, ec).string();
-    }
-    return "";
+    return findDataDir("web", szSource, {"index.html", "app.js", "style.css"});
 }
 
 void blockServerSignals() {
