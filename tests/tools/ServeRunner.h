@@ -14,7 +14,6 @@
 
 #include <chrono>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -49,12 +48,12 @@ protected:
                                  p_strOptions + " serve --port 0 </dev/null >/dev/null 2>" + m_strDir + "/serve.log";
         const char* aszArgs[] = {"/bin/sh", "-c", strCommand.c_str(), nullptr};
         ASSERT_EQ(posix_spawn(&m_nPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(aszArgs), environ), 0);
-        const std::regex reBanner("serving \\d+ channels? on http://127\\.0\\.0\\.1:(\\d+)/");
+        const std::string strBanner = " on http://127.0.0.1:";
         for (int i = 0; i < 600 && m_nPort == 0; ++i) {
-            std::smatch match;
             std::string strLog = serverLog();
-            if (std::regex_search(strLog, match, reBanner)) {
-                m_nPort = std::stoi(match[1]);
+            size_t nAt = strLog.find(strBanner);
+            if (nAt != std::string::npos && strLog.find("/ (", nAt) != std::string::npos) {
+                m_nPort = std::atoi(strLog.c_str() + nAt + strBanner.size());
                 break;
             }
             int nStatus = 0;
