@@ -1,9 +1,11 @@
 #include "SimApi.h"
 
+#include <ctype.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "SimFiles.h"
@@ -331,8 +333,7 @@ SimJson SimApi::stateAndValues(int p_nChannel) {
 
 // ---- Camera -----------------------------------------------------------------------------------------------
 
-SimApiResponse SimApi::getCamera(Call& p_call) {
-    Fields fields(p_call.objBody, "");
+SimApiResponse SimApi::getCamera(Call&) {
     auto vecHeld = lockEvery(m_vecChannelLocks);
     SimJson objChannels = SimJson::array();
     for (int c = 1; c <= m_objCamera.channels(); ++c) {

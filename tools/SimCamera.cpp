@@ -179,7 +179,7 @@ void SimCamera::releaseLibraryOutput() {
 }
 
 bool SimCamera::start(const std::string& p_strDetail, std::string& p_strError) {
-    m_strDetail = p_strDetail;
+    m_bLprCamera = lprCamera(p_strDetail);
     ModuleConfigure objModule;
     objModule.setModuleId(533);
     objModule.setDetail(p_strDetail);
@@ -260,7 +260,7 @@ SimSchemeState SimCamera::schemeState(int p_nChannel, bool p_bReadDayNight) {
     c.getKeyValFromCache(0, KEY_SCHEME_MODE, nMode);
     stState.bTimeMode = nMode == 1;
     stState.bDayNightMode = nMode == 2;
-    stState.bLpr = stState.bTimeMode && lprCamera(m_strDetail);
+    stState.bLpr = stState.bTimeMode && m_bLprCamera;
     if (p_bReadDayNight) {
         int nState = 0;
         // A failed read counts as day, as it does for the thread.

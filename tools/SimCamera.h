@@ -110,7 +110,7 @@ private:
     SimOutput& m_objOut;
     int m_nChannelsWanted;
     long m_nClockSeconds;     // seconds since midnight on the simulated clock
-    std::string m_strDetail;  // the module detail text the channels started with
+    bool m_bLprCamera = false;  // device type 8 without an infrared marker in the module detail
     std::unique_ptr<SimVideoModule> m_pVideo;
     std::vector<std::unique_ptr<Channel>> m_vecChannels;
     std::unique_ptr<SimLibraryOutput> m_pCapture;
