@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "DeviceRoot.h"
 #include "SimDevice.h"
+#include "SimFiles.h"
+#include "SimServer.h"
 #include "SimSession.h"
 
 // The library's version text (version.cpp).
@@ -24,6 +25,7 @@ const int MAX_CHANNELS = 8;  // as many as the IA library has
 const char* const USAGE =
     "usage: imagetune-sim [options] [COMMAND [ARGS]]...\n"
     "       imagetune-sim [options] demo\n"
+    "       imagetune-sim [options] serve [--port N] [--bind ADDR]\n"
     "       imagetune-sim COMMAND --help\n"
     "Starts every channel of a simulated camera, then runs the commands given as arguments, or those of\n"
     "--script FILE (one per line, '#' starts a comment), or those read from standard input.\n"
@@ -60,11 +62,37 @@ bool parseCount(const std::string& p_strText, int p_nMin, int p_nMax, int& p_nVa
     return true;
 }
 
-std::vector<std::string> readLines(std::istream& p_in) {
+std::vector<std::string> splitLines(const std::string& p_strText) {
     std::vector<std::string> vecLines;
-    std::string strLine;
-    while (std::getline(p_in, strLine)) vecLines.push_back(strLine);
+    size_t nAt = 0;
+    while (nAt < p_strText.size()) {
+        size_t nEnd = p_strText.find('\n', nAt);
+        if (nEnd == std::string::npos) nEnd = p_strText.size();
+        vecLines.push_back(p_strText.substr(nAt, nEnd - nAt));
+        nAt = nEnd + 1;
+    }
     return vecLines;
+}
+
+// The commands of --script FILE or of standard input, read whole and bounded, never from a folder, a FIFO, a
+// device or through a symbolic link.
+bool readScript(const std::string& p_strScript, std::vector<std::string>& p_vecLines, std::string& p_strError) {
+    std::string strText, strWhy;
+    if (p_strScript.empty() || p_strScript == "-") {
+        if (!readBoundedStream(std::cin, SIM_MAX_SCRIPT_BYTES, strText, strWhy)) {
+            p_strError = "standard input holds " + strWhy;
+            return false;
+        }
+    } else {
+        SimReadResult eRead = readGuardedFile(p_strScript, SIM_MAX_SCRIPT_BYTES, strText, strWhy);
+        if (eRead != SIM_READ_OK) {
+            p_strError = "cannot read the script " +
+                         (eRead == SIM_READ_MISSING ? p_strScript + ": there is no such file" : strWhy);
+            return false;
+        }
+    }
+    p_vecLines = splitLines(strText);
+    return true;
 }
 
 void printFlash(SimOutput& p_objOut) {
@@ -153,12 +181,24 @@ int main(int argc, char** argv) {
 
     // Every command is checked against the grammar before the camera starts: a bad one changes nothing.
     bool bDemo = stOptions.vecWords.size() == 1 && stOptions.vecWords[0] == "demo";
+    bool bServe = !stOptions.vecWords.empty() && stOptions.vecWords[0] == "serve";
+    SimServeOptions stServe;
     std::vector<SimCommand> vecCommands;
     std::string strError;
+    if (bDemo || bServe) {
+        if (!stOptions.strScript.empty()) return badInput(stOptions.vecWords[0] + " takes no --script");
+    }
     if (bDemo) {
-        if (!stOptions.strScript.empty()) return badInput("demo takes no --script");
         for (const SimDemoStep& stStep : demoSteps()) {
             if (!parseCommandLines(stStep.vecLines, "demo", vecCommands, strError)) return badInput(strError);
+        }
+    } else if (bServe) {
+        bool bHelp = false;
+        std::vector<std::string> vecServeWords(stOptions.vecWords.begin() + 1, stOptions.vecWords.end());
+        if (!parseServeWords(vecServeWords, stServe, bHelp, strError)) return badInput(strError);
+        if (bHelp) {
+            printf("%s", SIM_SERVE_HELP);
+            return 0;
         }
     } else if (!stOptions.vecWords.empty()) {
         if (!stOptions.strScript.empty())
@@ -169,23 +209,37 @@ int main(int argc, char** argv) {
             printf("%s", strHelp.c_str());
             return 0;
         }
-    } else if (stOptions.strScript.empty() || stOptions.strScript == "-") {
-        if (!parseCommandLines(readLines(std::cin), "stdin", vecCommands, strError)) return badInput(strError);
     } else {
-        std::ifstream in(stOptions.strScript);
-        if (!in) return badInput("cannot read the script " + stOptions.strScript);
-        if (!parseCommandLines(readLines(in), stOptions.strScript, vecCommands, strError)) return badInput(strError);
+        std::vector<std::string> vecLines;
+        if (!readScript(stOptions.strScript, vecLines, strError)) return badInput(strError);
+        std::string strOrigin =
+            stOptions.strScript.empty() || stOptions.strScript == "-" ? "stdin" : stOptions.strScript;
+        if (!parseCommandLines(vecLines, strOrigin, vecCommands, strError)) return badInput(strError);
     }
     for (SimCommand& stCommand : vecCommands) {
         if (!checkCommand(stCommand, stDevice.nChannels, strError)) return badInput(strError);
     }
 
-    std::string strFixtures = findFixturesDir(argv[0]);
+    std::string strFixtures = findFixturesDir();
     bool bSeeded = false;
     std::string strRoot;
     if (!prepareDeviceRoot(stDevice, strFixtures, bSeeded, strRoot, strError)) return badInput(strError);
     objOut.note("device root %s%s", strRoot.c_str(),
                 bSeeded ? " (new: a blank camera seeded from the fixture documents)" : "");
+    if (!checkDeviceDocuments(strError)) return badInput(strError);
+
+    if (bServe) {
+        // The server's own words go to standard error; standard output is the library's, shown filtered.
+        SimOutput objNotes(stderr, stderr);
+        objNotes.setQuiet(stOptions.bQuiet);
+        setvbuf(stdout, nullptr, _IOLBF, 0);
+        blockServerSignals();
+        SimCamera objCamera(stDevice.nChannels, stOptions.bVerbose, objNotes);
+        if (!objCamera.start(moduleDetail(stDevice), strError)) return badInput(strError);
+        bool bServed = serveCamera(objCamera, objNotes, stOptions.bVerbose, stServe, findWebDir(), strError);
+        objCamera.stop();
+        return bServed ? 0 : badInput(strError);
+    }
 
     SimSession objSession(stDevice.nChannels, stOptions.bVerbose, objOut);
     if (bDemo) {

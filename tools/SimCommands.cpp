@@ -286,15 +286,20 @@ bool resolveCommand(SimCommand& p_stCommand, const SimKeyCatalogue& p_objKeys, b
             p_strError = strWhere + strWhy;
             return false;
         }
-        const SimKeyInfo* pInfo = p_objKeys.find(nKey);
-        if (!p_bForce && pInfo != nullptr && !pInfo->stRange.allows(stPair.nValue)) {
-            p_strError = strWhere + "value " + std::to_string(stPair.nValue) + " is outside the range of key " +
-                         std::to_string(nKey) + " (" + p_objKeys.name(nKey) + "): " + pInfo->stRange.text() +
-                         " (from the " + (pInfo->stRange.eSource == SimRange::IA ? "IA library" : "UI style") +
-                         "); --force sends it anyway";
+        if (!p_bForce && !valueInRange(p_objKeys, nKey, stPair.nValue, strWhy)) {
+            p_strError = strWhere + strWhy + "; --force sends it anyway";
             return false;
         }
         p_stCommand.vecPairs.push_back({nKey, static_cast<u32>(stPair.nValue)});
     }
     return true;
+}
+
+bool valueInRange(const SimKeyCatalogue& p_objKeys, uint32_t p_nKey, int32_t p_nValue, std::string& p_strError) {
+    const SimKeyInfo* pInfo = p_objKeys.find(p_nKey);
+    if (pInfo == nullptr || pInfo->stRange.allows(p_nValue)) return true;
+    p_strError = "value " + std::to_string(p_nValue) + " is outside the range of key " + std::to_string(p_nKey) + " (" +
+                 p_objKeys.name(p_nKey) + "): " + pInfo->stRange.text() + " (from the " +
+                 (pInfo->stRange.eSource == SimRange::IA ? "IA library" : "UI style") + ")";
+    return false;
 }

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <vector>
 
+#include "DeviceRoot.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
+#include "SimFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -43,27 +45,33 @@ std::string exeDir() {
     return fs::path(std::string(vecPath.data(), static_cast<size_t>(nLen))).parent_path().string();
 }
 
-bool isFixturesDir(const fs::path& p_path) {
-    std::error_code ec;
-    return fs::exists(p_path / "style" / "Style.xml", ec) && fs::exists(p_path / "moduleConfig.xml", ec);
-}
-
 }  // namespace
 
-std::string findFixturesDir(const char* /*p_szArgv0*/) {
+std::string findDataDir(const std::string& p_strName, const std::string& p_strSourceDir,
+                        const std::vector<std::string>& p_vecMarkers) {
     std::vector<fs::path> vecCandidates;
     std::string strExe = exeDir();
     if (!strExe.empty()) {
-        vecCandidates.push_back(fs::path(strExe) / ".." / "share" / "imagetune" / "fixtures");  // installed
-        vecCandidates.push_back(fs::path(strExe) / "fixtures");                                 // build tree
+        vecCandidates.push_back(fs::path(strExe) / ".." / "share" / "imagetune" / p_strName);  // installed
+        vecCandidates.push_back(fs::path(strExe) / p_strName);                                 // build tree
     }
-#ifdef IMAGETUNE_SIM_SOURCE_FIXTURES
-    vecCandidates.push_back(IMAGETUNE_SIM_SOURCE_FIXTURES);
-#endif
+    if (!p_strSourceDir.empty()) vecCandidates.push_back(p_strSourceDir);
     for (const fs::path& path : vecCandidates) {
-        if (isFixturesDir(path)) return fs::weakly_canonical(path).string();
+        std::error_code ec;
+        bool bAll = true;
+        for (const std::string& strMarker : p_vecMarkers) bAll = bAll && fs::is_regular_file(path / strMarker, ec);
+        if (bAll) return fs::weakly_canonical(path, ec).string();
     }
     return "";
+}
+
+std::string findFixturesDir() {
+#ifdef IMAGETUNE_SIM_SOURCE_FIXTURES
+    const char* szSource = IMAGETUNE_SIM_SOURCE_FIXTURES;
+#else
+    const char* szSource = "";
+#endif
+    return findDataDir("fixtures", szSource, {"style/Style.xml", "moduleConfig.xml"});
 }
 
 bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p_strFixtures, bool& p_bSeeded,
@@ -118,6 +126,22 @@ bool prepareDeviceRoot(const SimDeviceOptions& p_stOptions, const std::string& p
     p_strAbsRoot = fs::weakly_canonical(root, ec).string();
     if (ec) p_strAbsRoot = root.string();
     setenv("IMAGETUNE_ROOT", p_strAbsRoot.c_str(), 1);
+    return true;
+}
+
+bool checkDeviceDocuments(std::string& p_strError) {
+    std::string strText;
+    SimReadResult eRead =
+        readGuardedFile(qx_device_path(MACHINE_INFO_FILE), SIM_MAX_DOCUMENT_BYTES, strText, p_strError);
+    if (eRead == SIM_READ_REFUSED) return false;
+    std::string strModules = qx_device_path(MODULE_CONFIG_FILE);
+    eRead = readGuardedFile(strModules, SIM_MAX_DOCUMENT_BYTES, strText, p_strError);
+    if (eRead == SIM_READ_REFUSED) return false;
+    // A document that is no XML leaves the tool with its default module, as the parser answers nothing.
+    if (eRead == SIM_READ_OK && !xmlDepthWithin(strText, p_strError)) {
+        p_strError = "the module configuration " + strModules + " cannot be used: " + p_strError;
+        return false;
+    }
     return true;
 }
 

@@ -1,24 +1,28 @@
 // The commands on documents and files: style, ia-log, show-scheme and diff-scheme.
 #include <string.h>
 
-#include <fstream>
-
 #include "DeviceRoot.h"
 #include "IaSimControl.h"
+#include "SimFiles.h"
 #include "SimSession.h"
+#include "SimViews.h"
 
 namespace {
 
 const char* const SCHEME_DIR = "/mnt/mtd/code/config_file/";
-const char* const IA_OPTIONS[] = {"set", "get", "range", "correct", "status"};
 
 bool readSchemeFile(const std::string& p_strFile, std::vector<KeyVal>& p_vecPairs, std::string& p_strError) {
     // A host path as given, else a device path, else a file of the scheme folder.
     std::vector<std::string> vecTries = {p_strFile, qx_device_path(p_strFile), qx_device_path(SCHEME_DIR + p_strFile)};
     for (const std::string& strPath : vecTries) {
-        std::ifstream in(strPath, std::ios::binary);
-        if (!in) continue;
-        std::string strBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string strBytes;
+        SimReadResult eRead = readGuardedFile(strPath, SIM_MAX_SCHEME_BYTES, strBytes, p_strError);
+        if (eRead == SIM_READ_MISSING) continue;
+        if (eRead == SIM_READ_REFUSED) return false;
+        if (strBytes.empty()) {
+            p_strError = strPath + " is no scheme file: it is empty";
+            return false;
+        }
         if (strBytes.size() % sizeof(KeyVal) != 0) {
             p_strError = strPath + " is no scheme file: " + std::to_string(strBytes.size()) +
                          " bytes is not a whole number of 8-byte records";
@@ -61,18 +65,11 @@ bool SimSession::cmdIaLog(const SimCommand&, std::string&) {
     if (!m_objOut.json()) m_objOut.data("  %zu IA calls since the last ia-log", vecCalls.size() - nFrom);
     for (size_t i = nFrom; i < vecCalls.size(); ++i) {
         const iasim::IaCall& call = vecCalls[i];
-        const char* szOpt = call.nOpt >= 0 && call.nOpt <= 4 ? IA_OPTIONS[call.nOpt] : "?";
-        std::string strName = currentKeys().commandName(call.nCmd);
         if (m_objOut.json()) {
-            objCalls.push_back({{"ia_channel", call.nChannel},
-                                {"option", szOpt},
-                                {"command", call.nCmd},
-                                {"name", strName},
-                                {"value", static_cast<int32_t>(call.value())},
-                                {"result", call.nResult}});
+            objCalls.push_back(iaCallJson(currentKeys(), call));
         } else {
-            m_objOut.data("  ch%d %-7s %5d %-28s value %-10d -> %d", call.nChannel, szOpt, call.nCmd, strName.c_str(),
-                          static_cast<int>(call.value()), call.nResult);
+            m_objOut.data("  ch%d %-7s %5d %-28s value %-10d -> %d", call.nChannel, iaOptionName(call.nOpt), call.nCmd,
+                          currentKeys().commandName(call.nCmd).c_str(), static_cast<int>(call.value()), call.nResult);
         }
     }
     if (m_objOut.json()) m_objOut.document({{"calls", objCalls}});
@@ -86,7 +83,7 @@ bool SimSession::cmdShowScheme(const SimCommand& p_stCommand, std::string& p_str
     std::vector<KeyVal> vecPairs;
     if (!readSchemeFile(strFile, vecPairs, p_strError)) return false;
     if (m_objOut.json()) {
-        m_objOut.document({{"file", strFile}, {"parameters", pairsJson(vecPairs)}});
+        m_objOut.document({{"file", strFile}, {"parameters", pairsJson(currentKeys(), vecPairs)}});
         return true;
     }
     m_objOut.data("  %s: %zu parameters", strFile.c_str(), vecPairs.size());

@@ -11,6 +11,7 @@
 #include "DeviceRoot.h"
 #include "ISensorController.h"
 #include "SensorStyle.h"
+#include "SimFiles.h"
 #include "ia_ctrl.h"
 
 namespace {
@@ -57,6 +58,14 @@ SimRange styleRange(const TiXmlElement* p_pElem) {
 }
 
 }  // namespace
+
+std::vector<KeyVal> pairsOfText(const std::string& p_strPairs) {
+    std::vector<KeyVal> vecPairs(p_strPairs.size() / 5 + 1);
+    u32 nNum = 0;
+    keyval_str2st(p_strPairs, vecPairs.data(), &nNum, static_cast<u32>(vecPairs.size()));
+    vecPairs.resize(nNum);
+    return vecPairs;
+}
 
 const std::vector<SimKeyRow>& keyCmdRows() {
     static const std::vector<SimKeyRow> s_vecRows(std::begin(KEY_ROWS), std::end(KEY_ROWS));
@@ -107,17 +116,15 @@ std::string SimRange::text() const {
     return strOut;
 }
 
-void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nCameraID) {
+void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nIaChannel, std::string& p_strError) {
     m_vecKeys.clear();
     m_mapIndex.clear();
 
     // The keys of the channel's schemes, in scheme order.
     std::string strPairs;
     p_objChannel.getAllParameters(strPairs);
-    std::vector<KeyVal> vecPairs(strPairs.size() / 5 + 1);
-    u32 nPairs = 0;
-    keyval_str2st(strPairs, vecPairs.data(), &nPairs, static_cast<u32>(vecPairs.size()));
-    for (u32 i = 0; i < nPairs; ++i) {
+    std::vector<KeyVal> vecPairs = pairsOfText(strPairs);
+    for (size_t i = 0; i < vecPairs.size(); ++i) {
         if (m_mapIndex.count(vecPairs[i].key) != 0) continue;
         SimKeyInfo stInfo;
         stInfo.nKey = vecPairs[i].key;
@@ -145,10 +152,14 @@ void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nCameraID) {
 
     // Names and the style's own valid values from the channel's merged UI style, which still holds the
     // elements that the style for the UI leaves out.
+    // Read through the tool's guarded path: /tmp is anyone's to write.
     char szMerged[64];
-    snprintf(szMerged, sizeof(szMerged), SNS_MERGE_STYLE_FILE, p_nCameraID);
+    snprintf(szMerged, sizeof(szMerged), SNS_MERGE_STYLE_FILE, p_nIaChannel + 1);
     TiXmlDocument doc;
-    doc.LoadFile(qx_device_path(szMerged).c_str(), TIXML_ENCODING_UTF8);
+    std::string strWhy;
+    if (!loadXmlFile(qx_device_path(szMerged), doc, strWhy)) {
+        p_strError = "the keys have no names: the merged style cannot be used: " + strWhy;
+    }
     std::vector<const TiXmlElement*> vecStack = {doc.RootElement()};
     while (!vecStack.empty()) {
         const TiXmlElement* pElem = vecStack.back();
@@ -172,11 +183,11 @@ void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nCameraID) {
     // The IA library's valid values of the commands it lists, for the keys that are sent as those commands.
     ia_dynamic_params_cmds_st stList;
     memset(&stList, 0, sizeof(stList));
-    if (ia_ioctrl_v2(p_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList) != 0) return;
+    if (ia_ioctrl_v2(p_nIaChannel, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, &stList) != 0) return;
     for (int i = 0; i < ia_cmds_count(&stList); ++i) {
         ia_dynamic_params_attr_st stAttr;
         memset(&stAttr, 0, sizeof(stAttr));
-        if (ia_ioctrl_v2(p_nCameraID - 1, stList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr) != 0) continue;
+        if (ia_ioctrl_v2(p_nIaChannel, stList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, &stAttr) != 0) continue;
         SimRange stRange;
         stRange.eSource = SimRange::IA;
         stRange.bList = stAttr.attr_type == 0;

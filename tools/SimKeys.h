@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "SensorKeyVal.h"
 #include "SimGrammar.h"
 
 class ISensorController;
+
+// Pair text as the library writes it, read with the library's own codec.
+std::vector<KeyVal> pairsOfText(const std::string& p_strPairs);
 
 // One row of the key-command table: the key, the IA command it is sent as, and its handler (null: the
 // write path settles the key itself and sends nothing).
@@ -62,9 +66,11 @@ struct SimKeyInfo {
 // The keys of one channel.
 class SimKeyCatalogue {
 public:
-    // Reads the channel's keys, its merged UI style and the IA library's dynamic parameters. Calls the IA
-    // library directly (the range of every listed command), so build it before the IA call log is read.
-    void build(ISensorController& p_objChannel, int p_nCameraID);
+    // Reads the channel's keys, its merged UI style and the IA library's dynamic parameters of the IA channel
+    // the controller addresses. Calls the IA library directly (the range of every listed command), so build it
+    // before the IA call log is read. A merged style that cannot be read leaves the keys without names, with
+    // p_strError saying why.
+    void build(ISensorController& p_objChannel, int p_nIaChannel, std::string& p_strError);
 
     // Scheme keys in scheme order, then the table's other rows by key.
     const std::vector<SimKeyInfo>& keys() const { return m_vecKeys; }

@@ -2,6 +2,7 @@
 #include <stdio.h>
 
 #include "SimSession.h"
+#include "SimViews.h"
 
 namespace {
 
@@ -17,15 +18,6 @@ std::string keyListText(const std::vector<uint32_t>& p_vecKeys) {
     std::string strText;
     for (uint32_t nKey : p_vecKeys) strText += std::string(strText.empty() ? "(" : ",") + std::to_string(nKey);
     return strText + ")";
-}
-
-// The library's answer, read back with the library's own codec.
-std::vector<KeyVal> pairsOf(const std::string& p_strPairs) {
-    std::vector<KeyVal> vecPairs(p_strPairs.size() / 5 + 1);
-    u32 nNum = 0;
-    keyval_str2st(p_strPairs, vecPairs.data(), &nNum, static_cast<u32>(vecPairs.size()));
-    vecPairs.resize(nNum);
-    return vecPairs;
 }
 
 std::string applied(const SimKeyInfo& p_stInfo) {
@@ -56,7 +48,7 @@ bool SimSession::cmdGet(const SimCommand& p_stCommand, std::string&) {
     std::string strKeys = keyListText(p_stCommand.vecKeys);
     std::string strPairs;
     quietly([&] { return current().getParameters(strKeys, strPairs); });
-    std::vector<KeyVal> vecPairs = pairsOf(strPairs);
+    std::vector<KeyVal> vecPairs = pairsOfText(strPairs);
     std::vector<uint32_t> vecUnread;
     for (uint32_t nKey : p_stCommand.vecKeys) {
         bool bRead = false;
@@ -67,7 +59,8 @@ bool SimSession::cmdGet(const SimCommand& p_stCommand, std::string&) {
         m_objOut.warn("  key %u %s could not be read: the IA library refused it", nKey, keyName(nKey).c_str());
     }
     if (m_objOut.json()) {
-        m_objOut.document({{"channel", m_nChannel}, {"parameters", pairsJson(vecPairs)}, {"unread", vecUnread}});
+        m_objOut.document(
+            {{"channel", m_nChannel}, {"parameters", pairsJson(currentKeys(), vecPairs)}, {"unread", vecUnread}});
         return true;
     }
     m_objOut.data("  %s", strPairs.c_str());
@@ -78,11 +71,12 @@ bool SimSession::cmdGet(const SimCommand& p_stCommand, std::string&) {
 bool SimSession::cmdAll(const SimCommand&, std::string&) {
     std::string strPairs;
     quietly([&] { return current().getAllParameters(strPairs); });
-    std::vector<KeyVal> vecPairs = pairsOf(strPairs);
+    std::vector<KeyVal> vecPairs = pairsOfText(strPairs);
     int nScheme = -1;
     current().getParamScheme(nScheme);
     if (m_objOut.json()) {
-        m_objOut.document({{"channel", m_nChannel}, {"scheme", nScheme}, {"parameters", pairsJson(vecPairs)}});
+        m_objOut.document(
+            {{"channel", m_nChannel}, {"scheme", nScheme}, {"parameters", pairsJson(currentKeys(), vecPairs)}});
         return true;
     }
     m_objOut.data("  %zu parameters of scheme %s", vecPairs.size(), schemeName(nScheme).c_str());

@@ -8,6 +8,7 @@
 
 #include "ISensorController.h"
 #include "SensorKeyVal.h"
+#include "SimCamera.h"
 #include "SimGrammar.h"
 #include "SimKeys.h"
 #include "SimOutput.h"
@@ -42,6 +43,8 @@ bool checkCommand(SimCommand& p_stCommand, int p_nChannels, std::string& p_strEr
 // Looks the keys of a checked command up among the channel's keys and checks the values against their
 // ranges; p_bForce lets unknown keys and values outside a range through.
 bool resolveCommand(SimCommand& p_stCommand, const SimKeyCatalogue& p_objKeys, bool p_bForce, std::string& p_strError);
+// Whether the value is within the key's known range (true when none is known); p_strError says why not.
+bool valueInRange(const SimKeyCatalogue& p_objKeys, uint32_t p_nKey, int32_t p_nValue, std::string& p_strError);
 
 // The scripted tour of "imagetune-sim demo", as command lines with the narration before each step.
 struct SimDemoStep {
@@ -50,9 +53,7 @@ struct SimDemoStep {
 };
 std::vector<SimDemoStep> demoSteps();
 
-class SimVideoModule;
-class SimLibraryOutput;
-
+// The command line's session: the simulated camera, the channel the commands act on, and the commands.
 class SimSession {
 public:
     SimSession(int p_nChannels, bool p_bVerbose, SimOutput& p_objOut);
@@ -62,7 +63,7 @@ public:
     // (its UI style could not be read), with p_strError naming the missing document.
     bool start(const std::string& p_strDetail, std::string& p_strError);
     // The keys of channel p_nChannel (1-based), known once the session has started.
-    const SimKeyCatalogue& keys(int p_nChannel) const { return m_vecKeys[p_nChannel - 1]; }
+    const SimKeyCatalogue& keys(int p_nChannel) const { return m_objCamera.keys(p_nChannel); }
     // Runs one checked and resolved command; false with p_strError set when it cannot be carried out.
     bool run(const SimCommand& p_stCommand, std::string& p_strError);
     void stop();
@@ -75,53 +76,17 @@ private:
     };
     static const HandlerRow HANDLERS[];
 
-    ISensorController& current() { return *m_vecChannels[m_nChannel - 1]; }
-    const SimKeyCatalogue& currentKeys() const { return m_vecKeys[m_nChannel - 1]; }
-    // Runs p_fnCall with the library's standard output captured, then shows its tagged lines on standard
-    // error (every line with --verbose).
+    ISensorController& current() { return m_objCamera.channel(m_nChannel); }
+    const SimKeyCatalogue& currentKeys() const { return m_objCamera.keys(m_nChannel); }
     template <typename F>
     auto quietly(F p_fnCall) -> decltype(p_fnCall()) {
-        captureLibraryOutput();
-        auto result = p_fnCall();
-        releaseLibraryOutput();
-        return result;
+        return m_objCamera.quietly(p_fnCall);
     }
-    void captureLibraryOutput();
-    // Ends the capture, keeps the text in m_strLibraryOutput and shows it.
-    void releaseLibraryOutput();
-    void keepThreadStopped();
     std::string keyName(u32 p_nKey) const { return currentKeys().name(p_nKey); }
-    u32 schemeSum();
-    std::string schemeName(int p_nScheme);
-    std::string clockText() const;
-    void setClock(long p_nSeconds);
-    // Pairs as text lines, or as a JSON array.
+    u32 schemeSum() const { return m_objCamera.schemeSum(m_nChannel); }
+    std::string schemeName(int p_nScheme) const { return m_objCamera.schemeName(m_nChannel, p_nScheme); }
+    // Pairs as text lines.
     void printPairs(const std::vector<KeyVal>& p_vecPairs, const char* p_szIndent);
-    SimJson pairsJson(const std::vector<KeyVal>& p_vecPairs) const;
-    SimJson rangeJson(const SimRange& p_stRange) const;
-
-    // What decides the current channel's scheme, as the library holds it (SimSchedule.cpp).
-    struct SchemeWindow {
-        u32 nStartHour, nStartMin, nEndHour, nEndMin;
-        u32 start() const { return nStartHour * 100 + nStartMin; }
-        u32 end() const { return nEndHour * 100 + nEndMin; }
-        bool holds(u32 p_nTime) const { return start() <= p_nTime && p_nTime < end(); }
-        std::string text() const;
-    };
-    struct SchemeState {
-        int nCurrent = -1;
-        int nParamMode = 1;
-        u32 nSchemeSum = 0;
-        bool bTimeMode = false;
-        bool bDayNightMode = false;
-        bool bLpr = false;                     // time mode on an LPR camera: outside the windows day/night decides
-        int nDayNight = 0;                     // the state the sensor reports, 0 day
-        std::vector<SchemeWindow> vecWindows;  // of the user schemes 0 to nSchemeSum - 1
-    };
-    // p_bReadDayNight: also ask the library for the day/night state (an IA read that ia-log shows).
-    SchemeState schemeState(bool p_bReadDayNight);
-    // The scheme mode in words, and who chooses the scheme under it.
-    static std::string schemeModeText(const SchemeState& p_stState);
 
     // Parameters (SimParamCommands.cpp).
     bool cmdSet(const SimCommand& p_stCommand, std::string& p_strError);
@@ -129,37 +94,30 @@ private:
     bool cmdAll(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdRange(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdKeys(const SimCommand& p_stCommand, std::string& p_strError);
-    // Schemes and the sensor thread (SimSchemeCommands.cpp).
+    // Schemes (SimSchemeCommands.cpp).
     bool cmdScheme(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdMode(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdFlush(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdRestore(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdReset(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdState(const SimCommand& p_stCommand, std::string& p_strError);
+    bool cmdSchedule(const SimCommand& p_stCommand, std::string& p_strError);
+    // The simulated world: the sensor, the clock, the sensor threads, the channel acted on
+    // (SimWorldCommands.cpp).
     bool cmdDayNight(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdClock(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdRun(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdChannel(const SimCommand& p_stCommand, std::string& p_strError);
-    // The day's schedule (SimSchedule.cpp).
-    bool cmdSchedule(const SimCommand& p_stCommand, std::string& p_strError);
     // Documents and files (SimFileCommands.cpp).
     bool cmdStyle(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdIaLog(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdShowScheme(const SimCommand& p_stCommand, std::string& p_strError);
     bool cmdDiffScheme(const SimCommand& p_stCommand, std::string& p_strError);
 
-    int m_nChannels;
-    bool m_bVerbose;
     SimOutput& m_objOut;
+    SimCamera m_objCamera;
     int m_nChannel;
-    long m_nClockSeconds;  // seconds since midnight on the simulated clock
-    std::unique_ptr<SimVideoModule> m_pVideo;
-    std::vector<std::unique_ptr<ISensorController>> m_vecChannels;
-    std::vector<SimKeyCatalogue> m_vecKeys;
     size_t m_nIaLogFrom;
-    std::string m_strDetail;  // the module detail text the channels started with
-    std::unique_ptr<SimLibraryOutput> m_pCapture;
-    std::string m_strLibraryOutput;  // what the library printed in the last quietly() call
 };
 
 #endif

@@ -117,6 +117,21 @@ void restartFlash(const std::vector<long long>& p_vecKept);
 // it twice, or unlocks it without holding it, gets a report on stderr and the process aborts.
 bool mutexErrorCheck();
 
+// ---- Thread stepping ---------------------------------------------------------------------------------------
+// For tools and tests that run a background thread's passes themselves, at points of their choosing, on the
+// simulated clock. While stepping is on, a started GThread does not run its body by itself: after its "before"
+// callable it waits, and each stepThreads call runs one pass of its body on its own thread. start(), stop()
+// and the destructor work as ever (a waiting thread stops at once). A pass under way when stepping is switched
+// on still finishes by itself; switching it off lets every waiting thread run freely again. Off by default.
+
+void setThreadStepping(bool on);
+bool threadStepping();
+// Runs one pass of the body of every started GThread, or only of those named p_strName, one thread after
+// another in the order the GThreads were constructed; each pass runs on its thread's own thread, and the call
+// returns when the last of them is done. Returns the number of passes run (a thread stopped before its pass
+// ran counts none); 0 while stepping is off.
+int stepThreads(const std::string& p_strName = "");
+
 }  // namespace qxsim
 
 #endif

@@ -33,6 +33,12 @@ protected:
     SimResult run(const std::string& p_strArgs, const std::string& p_strStdin = "") {
         return runWith(p_strArgs, p_strStdin, ">stdout 2>stderr");
     }
+    // A shell command of the test's own in the scratch folder; TOOL in it stands for the tool.
+    SimResult runShell(std::string p_strCommand) {
+        size_t nAt = p_strCommand.find("TOOL");
+        if (nAt != std::string::npos) p_strCommand.replace(nAt, 4, IMAGETUNE_SIM_PATH);
+        return runWith(p_strCommand, "", ">stdout 2>stderr", false);
+    }
     // Both streams into strOut, in the order they were written.
     SimResult runMerged(const std::string& p_strArgs, const std::string& p_strStdin = "") {
         return runWith(p_strArgs, p_strStdin, ">stdout 2>&1");
@@ -61,11 +67,12 @@ protected:
     std::string m_strDir;
 
 private:
-    SimResult runWith(const std::string& p_strArgs, const std::string& p_strStdin, const char* p_szRedirect) {
+    SimResult runWith(const std::string& p_strArgs, const std::string& p_strStdin, const char* p_szRedirect,
+                      bool p_bTool = true) {
         testsupport::writeHostFile(m_strDir + "/stdin", p_strStdin);
         testsupport::writeHostFile(m_strDir + "/stderr", "");
-        std::string strCommand =
-            "cd " + m_strDir + " && " + IMAGETUNE_SIM_PATH + " " + p_strArgs + " <stdin " + p_szRedirect;
+        std::string strCommand = "cd " + m_strDir + " && " + (p_bTool ? std::string(IMAGETUNE_SIM_PATH) + " " : "") +
+                                 p_strArgs + " <stdin " + p_szRedirect;
         int nRaw = system(strCommand.c_str());
         SimResult stResult;
         stResult.nStatus = WIFEXITED(nRaw) ? WEXITSTATUS(nRaw) : -1;

@@ -1,5 +1,5 @@
 // GThread: before/body/after order, stop waits for the pass in progress, restart, stop from the body,
-// destructor, thread name, concurrent start/stop.
+// destructor, thread name, concurrent start/stop; and the stepping mode of SimControl.h.
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -12,6 +12,7 @@
 #include "Function.h"
 #include "GThread.h"
 #include "PlatformTestUtil.h"
+#include "SimControl.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ public:
     std::atomic<int> nStopAtPass{-1};   // the body stops its own thread in this pass
     std::atomic<bool> bRestartAfterOwnStop{false};
     GThread* pThread = nullptr;
-    std::string strThreadName;  // written by the first pass, read after stop()
+    std::string strThreadName;   // written by the first pass, read after stop()
+    std::thread::id idLastPass;  // the thread of the latest pass
 
     int before() {
         if (nBefore.load() != nAfter.load()) ++nViolations;  // a run began before the last one ended
@@ -34,6 +36,7 @@ public:
     int body() {
         if (nBefore.load() != nAfter.load() + 1) ++nViolations;
         int nPass = ++nStarted;
+        idLastPass = std::this_thread::get_id();
         if (nPass == 1) {
             char szName[32] = {};
             pthread_getname_np(pthread_self(), szName, sizeof szName);
@@ -201,6 +204,76 @@ TEST(GThread, EmptyFunIsAUsableCallable) {
     GThread thread(fnEmpty, "Empty", fnEmpty, fnEmpty);
     EXPECT_TRUE(thread.start());
     EXPECT_TRUE(thread.stop());
+}
+
+// Stepping is process-wide: every test that turns it on turns it off again, whatever happens.
+class Stepping : public ::testing::Test {
+protected:
+    void SetUp() override { qxsim::setThreadStepping(true); }
+    void TearDown() override { qxsim::setThreadStepping(false); }
+};
+
+TEST_F(Stepping, AStartedThreadRunsOnePassPerStepOnItsOwnThread) {
+    Probe probeA, probeB, probeIdle;
+    std::unique_ptr<GThread> pA = makeThread(probeA, "StepA");
+    std::unique_ptr<GThread> pB = makeThread(probeB, "StepB");
+    std::unique_ptr<GThread> pIdle = makeThread(probeIdle, "StepIdle");  // never started: never stepped
+    ASSERT_TRUE(pA->start());
+    ASSERT_TRUE(pB->start());
+    ASSERT_TRUE(waitUntil([&] { return probeA.nBefore.load() == 1 && probeB.nBefore.load() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(0, probeA.nStarted.load()) << "a pass ran without a step";
+
+    for (int nStep = 1; nStep <= 3; ++nStep) {
+        EXPECT_EQ(2, qxsim::stepThreads());
+        // Done when the call returns, and exactly one pass each.
+        EXPECT_EQ(nStep, probeA.nDone.load());
+        EXPECT_EQ(nStep, probeB.nDone.load());
+    }
+    EXPECT_EQ(0, probeIdle.nStarted.load());
+    EXPECT_NE(std::this_thread::get_id(), probeA.idLastPass);
+
+    EXPECT_EQ(1, qxsim::stepThreads("StepB")) << "a named step runs that thread alone";
+    EXPECT_EQ(3, probeA.nDone.load());
+    EXPECT_EQ(4, probeB.nDone.load());
+    EXPECT_EQ(0, qxsim::stepThreads("NoSuchThread"));
+
+    ASSERT_TRUE(pA->stop()) << "a thread waiting for its step stops at once";
+    EXPECT_EQ(1, probeA.nAfter.load());
+    EXPECT_EQ(1, qxsim::stepThreads());
+    EXPECT_EQ(3, probeA.nDone.load());
+    ASSERT_TRUE(pA->start()) << "and starts again, still stepped";
+    EXPECT_EQ(2, qxsim::stepThreads());
+    EXPECT_EQ(4, probeA.nDone.load());
+    EXPECT_EQ(0, probeA.nViolations.load());
+    EXPECT_EQ(0, probeB.nViolations.load());
+}
+
+TEST_F(Stepping, SwitchedOffTheThreadsRunFreelyAgainAndStepsDoNothing) {
+    Probe probe;
+    std::unique_ptr<GThread> pThread = makeThread(probe);
+    ASSERT_TRUE(pThread->start());
+    EXPECT_EQ(1, qxsim::stepThreads());
+    EXPECT_EQ(1, probe.nDone.load());
+    qxsim::setThreadStepping(false);
+    EXPECT_FALSE(qxsim::threadStepping());
+    ASSERT_TRUE(waitUntil([&] { return probe.nDone.load() >= 4; }));
+    EXPECT_EQ(0, qxsim::stepThreads());
+    ASSERT_TRUE(pThread->stop());
+    EXPECT_EQ(0, probe.nViolations.load());
+}
+
+TEST_F(Stepping, AStepWaitsForAPassThatStopsItsOwnThread) {
+    Probe probe;
+    std::unique_ptr<GThread> pThread = makeThread(probe);
+    probe.nStopAtPass = 2;
+    ASSERT_TRUE(pThread->start());
+    EXPECT_EQ(1, qxsim::stepThreads());
+    EXPECT_EQ(1, qxsim::stepThreads()) << "the pass that stops its thread still counts";
+    ASSERT_TRUE(waitUntil([&] { return !pThread->isRunning(); }));
+    EXPECT_EQ(0, qxsim::stepThreads());
+    EXPECT_EQ(2, probe.nDone.load());
+    EXPECT_EQ(1, probe.nAfter.load());
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+// The serve command's options, where the page's files are, and the signals that stop the server: what the
+// tool needs whether or not it was built with the web server.
+#include <arpa/inet.h>
+#include <pthread.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include "SimDevice.h"
+#include "SimServer.h"
+
+const char* const SIM_SERVE_HELP =
+    "usage: imagetune-sim [options] serve [--port N] [--bind ADDR]\n"
+    "Starts the camera's channels and serves their web page and JSON API until Ctrl-C (SIGINT or SIGTERM).\n"
+    "  --port N     the TCP port, 0 to 65535 (default 8080; 0 takes any free port and names it)\n"
+    "  --bind ADDR  the numeric IPv4 or IPv6 address to listen on (default 127.0.0.1, this machine only)\n"
+    "Open http://127.0.0.1:8080/ in a browser; README.md lists the API's routes.\n";
+
+namespace {
+
+const int SERVER_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+
+bool numericAddress(const std::string& p_strAddress) {
+    unsigned char aBuf[sizeof(struct in6_addr)];
+    return inet_pton(AF_INET, p_strAddress.c_str(), aBuf) == 1 || inet_pton(AF_INET6, p_strAddress.c_str(), aBuf) == 1;
+}
+
+}  // namespace
+
+sigset_t serverSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int nSignal : SERVER_SIGNALS) sigaddset(&set, nSignal);
+    return set;
+}
+
+bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions& p_stOptions, bool& p_bHelp,
+                     std::string& p_strError) {
+    p_bHelp = false;
+    for (size_t i = 0; i < p_vecWords.size(); ++i) {
+        const std::string& strWord = p_vecWords[i];
+        if (strWord == "-h" || strWord == "--help") {
+            p_bHelp = true;
+            return true;
+        }
+        if (strWord != "--port" && strWord != "--bind") {
+            p_strError = "serve takes --port N and --bind ADDR, not " + strWord + " (see serve --help)";
+            return false;
+        }
+        if (i + 1 >= p_vecWords.size()) {
+            p_strError = "serve " + strWord + " needs a value";
+            return false;
+        }
+        const std::string& strValue = p_vecWords[++i];
+        if (strWord == "--port") {
+            bool bDigits = !strValue.empty() && strValue.size() <= 5 &&
+                           strValue.find_first_not_of("0123456789") == std::string::npos;
+            if (!bDigits || atoi(strValue.c_str()) > 65535) {
+                p_strError = "serve --port " + strValue + ": expected a port from 0 to 65535";
+                return false;
+            }
+            p_stOptions.nPort = atoi(strValue.c_str());
+        } else {
+            if (!numericAddress(strValue)) {
+                p_strError = "serve --bind " + strValue + ": expected a numeric IPv4 or IPv6 address";
+                return false;
+            }
+            p_stOptions.strBind = strValue;
+        }
+    }
+    return true;
+}
+
+std::string findWebDir() {
+#ifdef IMAGETUNE_SIM_SOURCE_WEB
+    const char* szSource = IMAGETUNE_SIM_SOURCE_WEB;
+#else
+    const char* szSource = "";
+#endif
+    return findDataDir("web", szSource, {"index.html", "app.js", "style.css"});
+}
+
+void blockServerSignals() {
+    sigset_t set = serverSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    // A client that goes away while its answer is written must not end the server.
+    signal(SIGPIPE, SIG_IGN);
+}

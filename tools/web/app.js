@@ -1,0 +1,359 @@
+// The page of "imagetune-sim serve": the channel's UI rendered from its UI style, and the camera's schemes,
+// simulated world and day, all through the JSON API under /api/ (README.md lists it).
+"use strict";
+
+const SCHEME_COLOURS = ["#f2b134", "#3a4a8c", "#3ca37a", "#c4566e", "#6fa8dc", "#9b6fc4", "#d98c3f", "#59a3a3"];
+const FACTORY_COLOUR = "#9aa0aa";
+const SVG_NS = "http://www.w3.org/2000/svg";
+
+const page = {
+  channel: 1,
+  state: null,
+  controls: new Map(),  // key -> {row, main, slider}
+  tab: null,            // the key of the tab shown
+  timelineOpen: false,
+};
+
+function $(id) { return document.getElementById(id); }
+
+function el(tag, attributes, children) {
+  const node = document.createElement(tag);
+  for (const [name, value] of Object.entries(attributes || {})) {
+    if (name === "text") node.textContent = value;
+    else node.setAttribute(name, value);
+  }
+  for (const child of children || []) node.append(child);
+  return node;
+}
+
+function svg(tag, attributes) {
+  const node = document.createElementNS(SVG_NS, tag);
+  for (const [name, value] of Object.entries(attributes || {})) node.setAttribute(name, value);
+  return node;
+}
+
+async function api(method, path, body) {
+  const options = { method, headers: {} };
+  if (body !== undefined) {
+    options.headers["Content-Type"] = "application/json";
+    options.body = JSON.stringify(body);
+  }
+  const response = await fetch(path, options);
+  const answer = await response.json();
+  if (!response.ok) throw new Error(answer.error || `HTTP ${response.status}`);
+  return answer;
+}
+
+function channelPath(what) { return `/api/channels/${page.channel}/${what}`; }
+
+function showError(error) {
+  const box = $("error");
+  if (!error) { box.hidden = true; return; }
+  box.textContent = error.message || String(error);
+  box.hidden = false;
+}
+
+// Runs an action of the page, showing its failure instead of losing it.
+async function act(action) {
+  try {
+    showError(null);
+    await action();
+  } catch (error) {
+    showError(error);
+  }
+}
+
+function schemeName(scheme) {
+  if (scheme === null || scheme === undefined || scheme < 0) return "none";
+  if (page.state && scheme === page.state.factory_scheme) return `${scheme} (factory)`;
+  if (scheme === 0) return "0 (day)";
+  if (scheme === 1) return "1 (night)";
+  return `${scheme} (time window)`;
+}
+
+function schemeColour(scheme) {
+  if (page.state && scheme === page.state.factory_scheme) return FACTORY_COLOUR;
+  return SCHEME_COLOURS[((scheme % SCHEME_COLOURS.length) + SCHEME_COLOURS.length) % SCHEME_COLOURS.length];
+}
+
+// ---- The channel's UI ------------------------------------------------------------------------------------
+
+function rangeText(control) {
+  const parts = [];
+  if (control.sensor_range) {
+    parts.push(`sensor range ${control.sensor_range.values.join(" ")}, default ${control.sensor_range.default}`);
+  } else if (control.min !== undefined) {
+    parts.push(`${control.min} to ${control.max}`);
+  }
+  if (control.factory !== null && control.factory !== undefined) parts.push(`factory ${control.factory}`);
+  return parts.join("; ");
+}
+
+function makeInputs(control) {
+  const id = `control-${control.key}`;
+  if (control.choices) {
+    const select = el("select", { id, "data-key": control.key });
+    for (const choice of control.choices) {
+      select.append(el("option", { value: choice.value, text: `${choice.value} ${choice.name}`.trim() }));
+    }
+    return { inputs: [select], main: select };
+  }
+  const number = el("input", { id, type: "number", step: "1", "data-key": control.key });
+  if (control.min !== undefined) {
+    number.min = control.min;
+    number.max = control.max;
+    const slider = el("input", { id: `${id}-slider`, type: "range", min: control.min, max: control.max, step: "1",
+                                 "aria-label": `${control.name} slider` });
+    slider.addEventListener("input", () => { number.value = slider.value; });
+    slider.addEventListener("change", () => { number.value = slider.value; write(control.key, number.value); });
+    number.addEventListener("input", () => { slider.value = number.value; });
+    return { inputs: [slider, number], main: number, slider };
+  }
+  return { inputs: [number], main: number };
+}
+
+function showTab(key) {
+  page.tab = key;
+  for (const button of $("tabs").children) button.setAttribute("aria-selected", String(button.dataset.tab === key));
+  for (const panel of $("ui").children) panel.hidden = panel.dataset.tab !== key;
+}
+
+function renderUi(ui) {
+  const root = $("ui");
+  const tabs = $("tabs");
+  root.replaceChildren();
+  tabs.replaceChildren();
+  page.controls.clear();
+  for (const section of ui.sections) {
+    const key = section.key || "other";
+    const button = el("button", { type: "button", role: "tab", id: `tab-button-${key}`, "data-tab": key,
+                                  text: section.name });
+    button.addEventListener("click", () => showTab(key));
+    tabs.append(button);
+    const list = el("div", { class: "controls" });
+    const tab = el("section", { class: "tab", role: "tabpanel", id: `tab-${key}`, "data-tab": key },
+                   [el("h2", {}, [section.name + " ", el("small", { text: section.key })]), list]);
+    for (const control of section.controls) {
+      const { inputs, main, slider } = makeInputs(control);
+      main.addEventListener("change", () => write(control.key, main.value));
+      const label = el("label", { for: main.id }, [control.name || `key ${control.key}`, " ",
+                                                   el("span", { class: "key", text: `(${control.key})` })]);
+      const row = el("div", { class: "control", id: `row-${control.key}` },
+                     [label, el("div", { class: "inputs" }, inputs), el("div", { class: "range", text: rangeText(control) })]);
+      list.append(row);
+      page.controls.set(control.key, { row, main, slider });
+      showValue(control.key, control.value);
+    }
+    root.append(tab);
+  }
+  const keys = ui.sections.map((section) => section.key || "other");
+  showTab(keys.includes(page.tab) ? page.tab : keys[0]);
+}
+
+function showValue(key, value) {
+  const entry = page.controls.get(key);
+  if (!entry || value === null || value === undefined) return;
+  entry.main.value = value;
+  if (entry.slider) entry.slider.value = value;
+  entry.main.dataset.value = value;
+}
+
+function showValues(values) {
+  for (const pair of values) showValue(pair.key, pair.value);
+}
+
+async function write(key, text) {
+  const entry = page.controls.get(key);
+  const value = Number(text);
+  if (text === "" || !Number.isInteger(value)) {
+    showError(new Error(`key ${key}: "${text}" is not a whole number`));
+    return;
+  }
+  await act(async () => {
+    const result = await api("POST", channelPath("parameters"), { pairs: [{ key, value }] });
+    const refused = result.status !== 0;
+    $("write-result").className = refused ? "bad" : "ok";
+    $("write-result").textContent = refused
+      ? `${result.text}: refused by the library (status ${result.status}, key ${result.refused_key})`
+      : `${result.text}: accepted (status 0)`;
+    const body = $("ia-commands").tBodies[0];
+    body.replaceChildren();
+    for (const call of result.ia_commands) {
+      body.append(el("tr", { "data-command": call.command }, [
+        el("td", { text: call.option }), el("td", { text: call.command }), el("td", { text: call.name }),
+        el("td", { text: call.value }), el("td", { text: call.result }),
+      ]));
+    }
+    if (result.ia_commands.length === 0) {
+      body.append(el("tr", {}, [el("td", { colspan: 5, text: "none sent: the value was in force already, or the key is only stored" })]));
+    }
+    showValues(result.values);
+    if (entry) {
+      entry.row.classList.remove("sent", "refused");
+      entry.row.classList.add(refused ? "refused" : "sent");
+    }
+    // The scheme mode and the windows are keys too: the state and the day may have changed.
+    await refreshState();
+  });
+}
+
+// ---- Schemes and the simulated world -----------------------------------------------------------------------
+
+function showState(state) {
+  page.state = state;
+  $("current-scheme").textContent = schemeName(state.current_scheme);
+  $("current-scheme").dataset.scheme = state.current_scheme;
+  $("header-scheme").textContent = schemeName(state.current_scheme);
+  $("scheme-mode").textContent = state.scheme_mode.replace("_", "/");
+  $("parameter-mode").textContent = state.parameter_mode === 0 ? "0 (manual)" : `${state.parameter_mode} (automatic)`;
+  const dayNight = state.day_night_state === 0 ? "day (0)" : `night (${state.day_night_state})`;
+  $("world-daynight").textContent = dayNight;
+  $("header-daynight").textContent = dayNight;
+  $("world-clock").textContent = state.clock;
+  $("header-clock").textContent = state.clock;
+  if (document.activeElement !== $("clock-input")) $("clock-input").value = state.clock.slice(0, 5);
+  $("mode-select").value = state.parameter_mode;
+  const select = $("scheme-select");
+  if (select.options.length !== state.factory_scheme + 1) {
+    select.replaceChildren();
+    for (let s = 0; s <= state.factory_scheme; ++s) select.append(el("option", { value: s, text: schemeName(s) }));
+  }
+  select.value = state.current_scheme;
+}
+
+async function refreshState() {
+  showState(await api("GET", channelPath("state")));
+  if (page.timelineOpen) await drawTimeline();
+}
+
+function schemeMessage(text, good) {
+  $("scheme-message").className = good ? "ok" : "bad";
+  $("scheme-message").textContent = text;
+}
+
+async function schemeAction(what, body, message) {
+  await act(async () => {
+    const result = await api("POST", channelPath(what), body);
+    if (result.state) showState(result.state);
+    if (result.values) showValues(result.values);
+    const good = result.saved ?? result.restored ?? result.reset ?? true;
+    schemeMessage(result.message || message(result), good);
+    if (page.timelineOpen) await drawTimeline();
+  });
+}
+
+async function run() {
+  await act(async () => {
+    const seconds = Number($("run-seconds").value);
+    const result = await api("POST", "/api/run", { seconds });
+    const list = $("switches");
+    list.replaceChildren();
+    for (const s of result.switches) {
+      list.append(el("li", { text: `${s.time} channel ${s.channel}: the sensor thread switched from scheme ${s.from} to scheme ${s.to}` }));
+    }
+    $("run-result").textContent = `${result.passes} passes from ${result.from} to ${result.to}, ` +
+      `${result.switches.length} scheme switch${result.switches.length === 1 ? "" : "es"}`;
+    await refreshState();
+    showValues((await api("GET", channelPath("values"))).values);
+  });
+}
+
+// ---- The 24-hour view ----------------------------------------------------------------------------------------
+
+function minutesOf(text) {
+  const [hour, minute] = text.split(":").map(Number);
+  return hour * 60 + minute;
+}
+
+async function drawTimeline() {
+  const schedule = await api("GET", channelPath("schedule"));
+  showState(schedule.state);
+  const drawing = $("timeline-svg");
+  drawing.replaceChildren();
+  const left = 90, width = 880, rowHeight = 34, top = 14;
+  const x = (minute) => left + (width * minute) / 1440;
+  const rows = [["day", "by day", 0], ["night", "by night", 1]];
+  const sensorNight = schedule.state.day_night_state !== 0;
+  const used = new Set();
+  rows.forEach(([name, label, index]) => {
+    const y = top + index * (rowHeight + 12);
+    const active = (index === 1) === sensorNight;
+    drawing.append(Object.assign(svg("text", { x: 8, y: y + rowHeight / 2 + 4, class: `row-label${active ? " active" : ""}` }),
+                                 { textContent: label + (active ? " *" : "") }));
+    for (const segment of schedule[name].segments) {
+      const from = minutesOf(segment.from), to = minutesOf(segment.to);
+      used.add(segment.scheme);
+      const rect = svg("rect", { x: x(from), y, width: Math.max(x(to) - x(from), 0.5), height: rowHeight,
+                                 fill: schemeColour(segment.scheme), class: "segment", "data-row": name,
+                                 "data-scheme": segment.scheme, "data-from": segment.from, "data-to": segment.to });
+      const title = svg("title");
+      title.textContent = `${segment.from}-${segment.to} scheme ${schemeName(segment.scheme)}: ${segment.why}`;
+      rect.append(title);
+      drawing.append(rect);
+    }
+  });
+  const axisY = top + 2 * rowHeight + 12 + 8;
+  for (let hour = 0; hour <= 24; hour += 3) {
+    drawing.append(svg("line", { x1: x(hour * 60), x2: x(hour * 60), y1: top - 4, y2: axisY, class: "axis" }));
+    drawing.append(Object.assign(svg("text", { x: x(hour * 60) - 14, y: axisY + 14 }),
+                                 { textContent: `${String(hour).padStart(2, "0")}:00` }));
+  }
+  const now = minutesOf(schedule.state.clock);
+  drawing.append(svg("line", { x1: x(now), x2: x(now), y1: top - 6, y2: axisY, class: "now", id: "timeline-now" }));
+  $("timeline-rule").textContent = `${schedule.rule}. The sensor reports ${sensorNight ? "night" : "day"} (*); the red line is the clock, ${schedule.state.clock}.`;
+  const legend = $("timeline-legend");
+  legend.replaceChildren();
+  for (const scheme of [...used].sort((a, b) => a - b)) {
+    legend.append(el("li", {}, [el("span", { class: "swatch", style: `background:${schemeColour(scheme)}` }),
+                                `scheme ${schemeName(scheme)}`]));
+  }
+  const notes = $("timeline-notes");
+  notes.replaceChildren();
+  for (const note of new Set([...schedule.day.notes, ...schedule.night.notes])) notes.append(el("li", { text: note }));
+}
+
+// ---- Start ---------------------------------------------------------------------------------------------------
+
+async function loadChannel() {
+  const ui = await api("GET", channelPath("ui"));
+  showState(ui.state);
+  renderUi(ui);
+  await refreshState();
+}
+
+function wire() {
+  $("channel").addEventListener("change", () => act(async () => { page.channel = Number($("channel").value); await loadChannel(); }));
+  $("scheme-switch").addEventListener("click", () => schemeAction("scheme", { scheme: Number($("scheme-select").value) },
+                                                                     (r) => `switched to scheme ${schemeName(r.state.current_scheme)}`));
+  $("mode-set").addEventListener("click", () => schemeAction("mode", { mode: Number($("mode-select").value) },
+                                                             (r) => `parameter mode ${r.state.parameter_mode}`));
+  $("flush").addEventListener("click", () => schemeAction("flush", {}, () => ""));
+  $("restore").addEventListener("click", () => schemeAction("restore", {}, () => ""));
+  $("reset").addEventListener("click", () => schemeAction("reset", {}, () => ""));
+  $("daynight-set").addEventListener("click", () => schemeAction("day-night", { state: Number($("daynight-select").value) },
+                                                                 (r) => `the sensor now reports ${r.state.day_night_state === 0 ? "day" : "night"}`));
+  $("clock-set").addEventListener("click", () => act(async () => {
+    await api("POST", "/api/clock", { time: $("clock-input").value });
+    await refreshState();
+  }));
+  $("run").addEventListener("click", run);
+  $("timeline-open").addEventListener("click", () => act(async () => {
+    page.timelineOpen = true;
+    $("timeline").hidden = false;
+    $("timeline-open").hidden = true;
+    await drawTimeline();
+  }));
+}
+
+async function start() {
+  wire();
+  await act(async () => {
+    const camera = await api("GET", "/api/camera");
+    const select = $("channel");
+    for (const channel of camera.channels) select.append(el("option", { value: channel.channel, text: channel.channel }));
+    await loadChannel();
+    document.body.dataset.ready = "true";
+  });
+}
+
+start();
