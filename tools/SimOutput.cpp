@@ -20,10 +20,9 @@ void SimOutput::document(const SimJson& p_objDoc) {
 }
 
 void SimOutput::note(const char* p_szFormat, ...) {
-    if (m_bQuiet) return;
     va_list args;
     va_start(args, p_szFormat);
-    toNotes(p_szFormat, args);
+    vnote(p_szFormat, args);
     va_end(args);
 }
 
@@ -32,6 +31,14 @@ void SimOutput::warn(const char* p_szFormat, ...) {
     va_start(args, p_szFormat);
     toNotes(p_szFormat, args);
     va_end(args);
+}
+
+void SimOutput::vnote(const char* p_szFormat, va_list p_args) {
+    if (!m_bQuiet) toNotes(p_szFormat, p_args);
+}
+
+void SimOutput::vwarn(const char* p_szFormat, va_list p_args) {
+    toNotes(p_szFormat, p_args);
 }
 
 void SimOutput::toNotes(const char* p_szFormat, va_list p_args) {

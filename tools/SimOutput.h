@@ -30,6 +30,9 @@ public:
     void note(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
     // The library's reports and the tool's warnings: always shown.
     void warn(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
+    // The same, for a caller that takes its own arguments.
+    void vnote(const char* p_szFormat, va_list p_args) __attribute__((format(printf, 2, 0)));
+    void vwarn(const char* p_szFormat, va_list p_args) __attribute__((format(printf, 2, 0)));
     void flush();
 
 private:

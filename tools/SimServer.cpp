@@ -37,15 +37,19 @@ const struct {
 class ServerLog {
 public:
     ServerLog(SimOutput& p_objOut, bool p_bVerbose) : m_objOut(p_objOut), m_bVerbose(p_bVerbose) {}
-    template <typename... A>
-    void note(const char* p_szFormat, A... p_args) {
+    void note(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3))) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_objOut.note(p_szFormat, p_args...);
+        va_list args;
+        va_start(args, p_szFormat);
+        m_objOut.vnote(p_szFormat, args);
+        va_end(args);
     }
-    template <typename... A>
-    void warn(const char* p_szFormat, A... p_args) {
+    void warn(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3))) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_objOut.warn(p_szFormat, p_args...);
+        va_list args;
+        va_start(args, p_szFormat);
+        m_objOut.vwarn(p_szFormat, args);
+        va_end(args);
     }
     bool verbose() const { return m_bVerbose; }
 
