@@ -9,6 +9,7 @@
 
 #include "DeviceRoot.h"
 #include "IaSimControl.h"
+#include "ia_ctrl.h"
 #include "MachineInfo.h"
 #include "SimControl.h"
 
@@ -266,6 +267,9 @@ SimSchemeState SimCamera::schemeState(int p_nChannel, bool p_bReadDayNight) {
         // A failed read counts as day, as it does for the thread.
         if (!quietly([&] { return c.getDNState(nState); })) nState = 0;
         stState.nDayNight = nState;
+    } else {
+        // What the simulated sensor holds, without a call that the IA log would show.
+        stState.nDayNight = static_cast<int>(iasim::value(iaChannel(p_nChannel), IA_CMD_DN_STATE));
     }
     for (u32 s = 0; s < stState.nSchemeSum; ++s) {
         u32 anVal[4] = {0, 0, 0, 0};

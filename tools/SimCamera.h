@@ -61,7 +61,8 @@ public:
     u32 schemeSum(int p_nChannel) const { return m_vecChannels[p_nChannel - 1]->nSchemeSum; }
     // "0 (day)", "1 (night)", "2 (time window)", "4 (factory)", "none".
     std::string schemeName(int p_nChannel, int p_nScheme) const;
-    // p_bReadDayNight: also ask the library for the day/night state (an IA read that the IA log shows).
+    // p_bReadDayNight: ask the library for the day/night state (an IA read that the IA log shows); otherwise
+    // the state is the one the simulated sensor holds.
     SimSchemeState schemeState(int p_nChannel, bool p_bReadDayNight);
     // The values of the channel's scheme keys, in scheme order, as getParameters answers them.
     std::vector<KeyVal> schemeValues(int p_nChannel);

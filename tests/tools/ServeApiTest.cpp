@@ -98,6 +98,9 @@ TEST_F(ServeTest, SchemesDayNightAndTheClockAsThePageDrivesThem) {
     EXPECT_EQ(objRun["to"], "12:00:03");
     EXPECT_EQ(objRun["switches"], nlohmann::json::parse(R"([{"time":"12:00:01","channel":1,"from":0,"to":1}])"));
     EXPECT_EQ(objRun["channels"][0]["current_scheme"], 1);
+    // Every answer's state tells the night the sensor holds, not only those that read it through the library.
+    EXPECT_EQ(objRun["channels"][0]["day_night_state"], 1);
+    EXPECT_EQ(get("/api/channels/1/ui")["state"]["day_night_state"], 1);
 
     // The day: scheme 0 by day, scheme 1 by night, all day long.
     nlohmann::json objDay = get("/api/channels/1/schedule");
