@@ -12,6 +12,7 @@
 #include "FileReplace.h"
 #include "SensorStyle.h"
 #include "StringHandler.h"
+#include "StyleMergeInputs.h"
 #include "XmlText.h"
 
 namespace {
@@ -163,18 +164,20 @@ void applySelector(TabIndex& p_objTabs, const TiXmlElement* node_first, const ch
 }
 
 // Applies the edits of the style-diversity text whose conditions hold for the module's detail text. Named as
-// the exported operation, whose reports it makes.
-void mergeStyle(TiXmlDocument& doc_style, const ModuleConfig* p_pModuleConfig, const char* ui_styleDiversity) {
+// the exported operation, whose reports it makes. False when the text did not parse or has no root element.
+bool mergeStyle(TiXmlDocument& doc_style, const ModuleConfig* p_pModuleConfig, const char* ui_styleDiversity) {
     TiXmlDocument doc_style_div;
-    SNS_ASSERT_TEXT(xmlLoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
-                    "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", nullptr);
+    const bool bParsed = SNS_ASSERT_TEXT(xmlLoadMem(doc_style_div, ui_styleDiversity, TIXML_ENCODING_UTF8),
+                                         "doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8)", nullptr);
     // Without a module description no condition can hold.
     const char* szDetail = p_pModuleConfig != nullptr ? p_pModuleConfig->szDetail : "";
     const TiXmlElement* node_first = doc_style_div.RootElement();
-    if (!SNS_ASSERT_TEXT(node_first != nullptr, "NULL != (node_first = doc_style_div.RootElement())", nullptr)) return;
+    if (!SNS_ASSERT_TEXT(node_first != nullptr, "NULL != (node_first = doc_style_div.RootElement())", nullptr))
+        return false;
     TabIndex objTabs(doc_style.RootElement());
     for (; node_first != nullptr; node_first = node_first->NextSiblingElement())
         applySelector(objTabs, node_first, szDetail);
+    return bParsed;
 }
 
 }  // namespace
@@ -186,6 +189,13 @@ int updateStyleTab(TiXmlDocument* doc_style, const char* op, const char* tab_key
 }
 
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity) {
+    bool bDiversityApplied = false;
+    return mergeStyle(p_nChannelID, p_pModuleConfig, ui_style, ui_styleDiversity, &bDiversityApplied);
+}
+
+int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity,
+               bool* p_pbDiversityApplied) {
+    *p_pbDiversityApplied = false;
     if (!SNS_ASSERT(NULL != ui_style)) return -1;
 
     // The heap of a start peaks while both documents are alive: the style text goes once it is parsed, the
@@ -197,7 +207,7 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
                         "doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8)", nullptr);
         std::free(*ui_style);
         *ui_style = nullptr;
-        mergeStyle(doc_style, p_pModuleConfig, ui_styleDiversity);
+        *p_pbDiversityApplied = mergeStyle(doc_style, p_pModuleConfig, ui_styleDiversity);
         doc_style.Accept(&objPrinter);
     }
 

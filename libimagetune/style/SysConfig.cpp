@@ -9,8 +9,8 @@
 #include "PlatformFiles.h"
 #include "RegularFile.h"
 #include "SensorFile.h"
+#include "StyleMergeInputs.h"
 #include "SysConfigInputs.h"
-#include "XmlText.h"
 #include "sensor.h"
 
 namespace {
@@ -114,17 +114,14 @@ int initSysConfInputs(int p_nChannelID, const ModuleConfigure& p_objModuleConfig
                     nullptr);
 
     // A document that was read but does not parse leaves the style unmerged, of another layout: mergeStyle
-    // reports that, and tells nobody.
-    TiXmlDocument objDiversity;
-    const bool bDiversityParses = bStyleDiversity && xmlLoadMem(objDiversity, ui_styleDiversity, TIXML_ENCODING_UTF8) &&
-                                  objDiversity.RootElement();
-    objDiversity.Clear();
-
-    SNS_ASSERT_TEXT(
-        SNS_SUCCESS == mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, ui_styleDiversity),
-        "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
-        "ui_styleDiversity)",
-        nullptr);
+    // reports that, and tells it here.
+    bool bDiversityApplied = false;
+    SNS_ASSERT_TEXT(SNS_SUCCESS == mergeStyle(p_nChannelID, &p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle,
+                                              ui_styleDiversity, &bDiversityApplied),
+                    "SNS_SUCCESS == mergeStyle(p_nChannelID,&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, "
+                    "ui_styleDiversity)",
+                    nullptr);
+    const bool bDiversityParses = bStyleDiversity && bDiversityApplied;
     std::free(ui_styleDiversity);
     // A style document that did not parse leaves the merged style empty.
     const bool bMerged = p_stSysConf->szUIStyle != nullptr && p_stSysConf->szUIStyle[0] != '\0';
