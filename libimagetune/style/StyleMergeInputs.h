@@ -9,6 +9,6 @@
 // its edits were applied. False after any failure that mergeStyle reports on the way. Of the same name, since
 // its reports name the function they come from.
 int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style, char* ui_styleDiversity,
-                     bool* p_pbDiversityApplied);
+               bool* p_pbDiversityApplied);
 
 #endif
