@@ -62,6 +62,7 @@ ISensorController::ISensorController()
       m_objZoomFocusParam(),
       m_objZoomFocusMutex(),
       m_bLockZoomFocus(false),
+      m_nPassPost(0),
       m_bLayoutFromStyle(false) {
     typedef bind_funcobj0<int, ISensorController> Body;
     m_pSensorThread =

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -155,34 +155,16 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
         std::vector<char> vecName(strFile.begin(), strFile.end());
         vecName.push_back('\0');
         char* szFile = vecName.data();
-        // Only a missing file is created: whatever else is there (a FIFO, a folder, another layout) is read,
-        // or refused, below. A layout without keys stores nothing.
-        struct stat stEntry;
-        if (lstat(qx_device_path(strFile).c_str(), &stEntry) != 0 && m_nKeyValSum > 0) {
-            if (!m_bLprMode) {
-                // Every file created from here on starts in the fixed scheme mode.
-                if (s == 0) setKeyValToCache(nSchemeSum, KEY_SCHEME_MODE, 0, true);
-                keyValToFile(szFile, m_pFctKeyVal, m_nKeyValSum);
-            } else if (s == LPR_NIGHT_SCHEME) {
-                memcpy(m_pLprKeyVal, m_pFctKeyVal, nRun * sizeof(KeyVal));
-                applyValues(m_pLprKeyVal, m_nKeyValSum, LPR_NIGHT_VALUES,
-                            sizeof(LPR_NIGHT_VALUES) / sizeof(LPR_NIGHT_VALUES[0]));
-                keyValToFile(szFile, m_pLprKeyVal, m_nKeyValSum);
-            } else {
-                keyValToFile(szFile, m_pFctKeyVal, m_nKeyValSum);
-            }
-        }
+        // Only a missing file is created (a link to nothing counts as missing, and the write replaces it):
+        // whatever else is there (a FIFO, a folder, another layout) is read, or refused, below. A layout without
+        // keys stores nothing.
+        if (access(qx_device_path(strFile).c_str(), F_OK) != 0 && m_nKeyValSum > 0)
+            keyValToFile(szFile, factorySchemeContent(s), m_nKeyValSum);
         // By key: a file of this layout gives every value, one of an older layout those it shares, and one
         // that cannot be read (or gives no key of the layout) leaves the factory values, not a torn mixture.
         memcpy(m_ppUserKeyVal[s], m_pFctKeyVal, nRun * sizeof(KeyVal));
         keyValFromFileByKey(szFile, m_ppUserKeyVal[s], m_nKeyValSum);
-        if (s == 0) {
-            u32 nMode = 0;
-            if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) >= 0) {
-                m_bTimeSchemeMode.store(nMode == SCHEME_MODE_TIME);
-                m_bDNSchemeMode.store(nMode == SCHEME_MODE_DAYNIGHT);
-            }
-        }
+        if (s == 0) takeSchemeModeOfScheme0();
     }
 
     SNS_ASSERT_MSG(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%d)\n", static_cast<int>(m_nVersion));
@@ -231,6 +213,32 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     m_nStatus.fetch_or(STATUS_RUNNING);
     SNS_DBG("ISensorController::initSensor  success\n");
     return true;
+}
+
+KeyVal* ISensorController::factorySchemeContent(u32 p_nScheme) {
+    if (!m_bLprMode) {
+        // Every scheme created from here on starts in the fixed scheme mode.
+        if (p_nScheme == 0) setKeyValToCache(m_stSysConf.nSchemeSum, KEY_SCHEME_MODE, 0, true);
+        return m_pFctKeyVal;
+    }
+    if (p_nScheme != LPR_NIGHT_SCHEME) return m_pFctKeyVal;
+    memcpy(m_pLprKeyVal, m_pFctKeyVal, m_nKeyValSum * sizeof(KeyVal));
+    applyValues(m_pLprKeyVal, m_nKeyValSum, LPR_NIGHT_VALUES, sizeof(LPR_NIGHT_VALUES) / sizeof(LPR_NIGHT_VALUES[0]));
+    return m_pLprKeyVal;
+}
+
+void ISensorController::takeSchemeModeOfScheme0() {
+    u32 nMode = 0;
+    if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) < 0) return;
+    m_bTimeSchemeMode.store(nMode == SCHEME_MODE_TIME);
+    m_bDNSchemeMode.store(nMode == SCHEME_MODE_DAYNIGHT);
+}
+
+void ISensorController::factorySchemesInMemory() {
+    if (m_ppUserKeyVal == nullptr || m_pFctKeyVal == nullptr || m_pLprKeyVal == nullptr) return;
+    for (u32 s = 0; s < m_stSysConf.nSchemeSum; ++s)
+        memcpy(m_ppUserKeyVal[s], factorySchemeContent(s), m_nKeyValSum * sizeof(KeyVal));
+    takeSchemeModeOfScheme0();
 }
 
 void ISensorController::uinit() {

@@ -42,16 +42,19 @@ std::vector<std::string> entriesOf(const std::string& p_strDevicePath) {
     return vecNames;
 }
 
-// The entry itself, never what a symbolic link there names: a link planted as "config_link" to a folder
-// elsewhere must not lead the removal out of the flash's configuration.
-bool entryIs(const std::string& p_strDevicePath, mode_t p_nType) {
+// A "config*" folder as the system reaches it: a link there to a folder (a firmware image may link its
+// configuration to another partition) is a folder like any other.
+bool isFolder(const std::string& p_strDevicePath) {
     struct stat stInfo;
-    return lstat(qx_device_path(p_strDevicePath).c_str(), &stInfo) == 0 && (stInfo.st_mode & S_IFMT) == p_nType;
+    return stat(qx_device_path(p_strDevicePath).c_str(), &stInfo) == 0 && S_ISDIR(stInfo.st_mode);
 }
 
-// Only a regular file goes: a link of that name is left, and so is its target.
+// A scheme file goes as rm would take it: a regular file, or a link of that name, which is unlinked and never
+// followed (its target stays). Anything else of that name (a folder, a FIFO, a device) is not a scheme file.
 int removeIfPresent(const std::string& p_strDevicePath) {
-    if (!entryIs(p_strDevicePath, S_IFREG)) return 0;
+    struct stat stInfo;
+    if (lstat(qx_device_path(p_strDevicePath).c_str(), &stInfo) != 0) return 0;
+    if (!S_ISREG(stInfo.st_mode) && !S_ISLNK(stInfo.st_mode)) return 0;
     return removeDeviceEntry(p_strDevicePath.c_str()) == 0 ? 1 : 0;
 }
 
@@ -72,7 +75,7 @@ int removeStaleSchemeFiles(bool p_bThermal, int p_nCameraID) {
     for (const std::string& strConfig : entriesOf(CODE_DIR)) {
         if (!startsWith(strConfig, CONFIG_DIR_PREFIX)) continue;
         std::string strFolder = std::string(CODE_DIR) + "/" + strConfig;
-        if (!entryIs(strFolder, S_IFDIR)) continue;
+        if (!isFolder(strFolder)) continue;
         if (p_bThermal) {
             for (const std::string& strName : entriesOf(strFolder)) {
                 if (startsWith(strName, THERMAL_PREFIX) && endsWith(strName, SCHEME_SUFFIX)) {

@@ -12,8 +12,9 @@ std::string schemeFileName(bool p_bThermal, int p_nCameraID, int p_nScheme);
 
 // Removes the channel's stored schemes from every folder "/mnt/mtd/code/config*" under the device root: on a
 // thermal channel every "sensor-thermal*.cfg", otherwise "sensor<channel>_0.cfg" to "sensor<channel>_3.cfg".
-// Only regular files in real folders: no symbolic link is followed, to a folder or to a file. Returns the
-// number of files removed.
+// A "config*" entry that is a link to a folder is a folder; nothing below it is descended into. A scheme file
+// that is a link is unlinked, never followed; a folder, FIFO or device of that name stays. Returns the number
+// of entries removed.
 int removeStaleSchemeFiles(bool p_bThermal, int p_nCameraID);
 
 #endif

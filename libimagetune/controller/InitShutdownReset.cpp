@@ -25,6 +25,17 @@ bool ISensorController::resetParameters() {
     SNS_ASSERT_TEXT(SNS_SUCCESS == switch_to(static_cast<int>(nSchemeSum), false),
                     "SNS_SUCCESS == switch_to(m_stSysConf.nSchemeSum)", "m_stSysConf.nSchemeSum(%d)\n",
                     static_cast<int>(nSchemeSum));
+    // A start without its style or machine information has a layout of another family, or none: the files a
+    // new start would write replace the user's schemes stored under the real one. The factory values take
+    // effect in memory only, and the reset says it could not be made durable.
+    if (!m_bLayoutFromStyle) {
+        factorySchemesInMemory();
+        m_nCurScheme.store(0);
+        m_nStatus.fetch_and(static_cast<uint8_t>(~STATUS_RESET));
+        return SNS_ASSERT_MSG(m_bLayoutFromStyle,
+                              "the scheme layout is not built from a whole style: the factory values are applied, "
+                              "the stored schemes are kept\n");
+    }
     removeStaleSchemeFiles(m_bThermal, m_nCameraID);
 
     // The module as the previous init saw it; uinit may release what holds it.

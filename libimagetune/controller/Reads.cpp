@@ -112,10 +112,12 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     CONTROLLER_LOCK_SCOPE();
     char szStyleFile[64];
     snprintf(szStyleFile, sizeof(szStyleFile), SNS_MERGE_STYLE_FILE, m_nCameraID);
-    // Any local program can write /tmp: the file is read as every document is, without blocking, following a
-    // link or taking a folder, within a size limit, and parsed with the nesting guard.
+    // Any local program can write /tmp: the file is read as every document is, without blocking or taking a
+    // folder, within a size limit, and parsed with the nesting guard; and, as the library wrote it there itself,
+    // a link in its place is refused.
     std::string strStyle;
-    const RegularFileResult stStyleFile = readRegularFile(szStyleFile, MERGED_STYLE_TEXT_MAX, strStyle);
+    const RegularFileResult stStyleFile = readRegularFile(szStyleFile, MERGED_STYLE_TEXT_MAX, strStyle,
+                                                          REGULAR_FILE_WHOLE, REGULAR_FILE_REFUSE_LINK);
     if (regularFileRefused(stStyleFile)) SNS_REPORT_REFUSED_FILE(szStyleFile, stStyleFile);
     TiXmlDocument objStyleXmlDoc;
     SNS_ASSERT_TEXT(

@@ -8,6 +8,7 @@
 #include "InitShutdownFiles.h"
 #include "SchemeFileByKey.h"
 #include "SensorFile.h"
+#include "VersionFile.h"
 
 namespace {
 
@@ -28,9 +29,8 @@ int ISensorController::flush() {
     int nRet = paramCheck();
     if (nRet != 0) return nRet;
     // A scheme saved beside a missing or other version would be removed as stale at the next start: the
-    // version file must be in place first.
-    u32 nStored = 0;
-    if (getVersion(&nStored) != 0 || nStored != m_nVersion) {
+    // version file must be in place first. Checked quietly: an ordinary save prints nothing of its own.
+    if (!storedVersionIs(m_nVersion)) {
         if (!SNS_ASSERT_MSG(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%u)\n", m_nVersion)) return -1;
     }
     std::string strName = schemeFileName(m_bThermal, m_nCameraID, static_cast<int>(nCur));

@@ -5,9 +5,11 @@
 // application write, so the pass makes its decision and its switch under the controller's exclusion, which the
 // application's operations hold (m_objMutex with the library's pass lock m_objPassMutex, ControllerLock.h). But
 // the thread is stopped (and joined) by uinit, which resetParameters calls while holding that exclusion, so a
-// pass must never wait for it: the thread's pass only tries the pass lock and, when it is taken, leaves its
-// decision to the next pass (nothing of a decision is recorded before the lock is held, so a skipped one is
-// simply taken again). It never touches m_objMutex. init's synchronous pass runs under init's own exclusion
+// pass must never wait for it. A pass that finds the pass lock taken posts its decision instead: the holder
+// runs it just before it releases the lock, and meanwhile the thread keeps trying the lock for a bounded time,
+// so the decision is made whether the holder is a caller that polls without pause or the lock falls free. The
+// thread stops waiting at once when a stop is requested (uinit, reset): their holders never run a posted
+// decision. It never touches m_objMutex. init's synchronous pass runs under init's own exclusion
 // (PASS_LOCK_HELD), whether init was called directly or by resetParameters. The field-of-view request needs
 // no lock and is served before the try, so contention never delays it.
 #include <errno.h>
@@ -16,6 +18,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,6 +40,15 @@ const u32 CMD_DN_STATE = 153;     // the sensor's day/night state, as getDNState
 const int NO_REQUEST = -1;
 // The file holds a few lines per channel; one larger than this is not read.
 const size_t SYNC_FOV_FILE_MAX = 4 * 1024 * 1024;
+
+// m_nPassPost: no decision posted; posted by the thread; taken by whoever runs it under the pass lock.
+const int PASS_POST_NONE = 0;
+const int PASS_POST_WAITING = 1;
+const int PASS_POST_TAKEN = 2;
+// How long the thread waits for a posted decision to be run before it leaves it to the next pass (or to the
+// next holder, who still runs it), and how often it tries the lock itself meanwhile.
+const std::chrono::milliseconds PASS_POST_WAIT_MAX(1000);
+const std::chrono::microseconds PASS_POST_RETRY(500);
 
 // The number that starts at p_szText, read as atoi reads it (leading blanks, a sign, digits; no digits give 0).
 // False when it does not fit in an int: atoi's result would be undefined there.
@@ -70,12 +82,14 @@ int ISensorController::sensorPass(SensorPassLock p_eLock) {
     serveFovRequest();
     if (p_eLock == PASS_TRY_LOCK) {
         std::unique_lock<std::mutex> objPass(m_objPassMutex, std::try_to_lock);
-        if (!objPass.owns_lock()) {
-            // Unpaced during a reset: give the holder the processor instead of spinning on its lock.
-            if (bReset) std::this_thread::yield();
-            return 0;
+        if (objPass.owns_lock()) {
+            decideScheme();
+        } else if (bReset) {
+            // Unpaced during a reset, whose holder is stopping the thread: give it the processor.
+            std::this_thread::yield();
+        } else {
+            postPass();
         }
-        decideScheme();
     } else if (p_eLock == PASS_WAIT_LOCK) {
         CONTROLLER_LOCK_SCOPE();
         decideScheme();
@@ -83,6 +97,33 @@ int ISensorController::sensorPass(SensorPassLock p_eLock) {
         decideScheme();
     }
     return 0;
+}
+
+void ISensorController::postPass() {
+    auto stopRequested = [this] { return (m_nStatus.load() & (STATUS_UINIT | STATUS_RESET)) != 0; };
+    int nNone = PASS_POST_NONE;
+    // A decision still posted from an earlier pass is this pass's too.
+    m_nPassPost.compare_exchange_strong(nNone, PASS_POST_WAITING);
+    const std::chrono::steady_clock::time_point tEnd = std::chrono::steady_clock::now() + PASS_POST_WAIT_MAX;
+    while (m_nPassPost.load() != PASS_POST_NONE && !stopRequested() && std::chrono::steady_clock::now() < tEnd) {
+        std::unique_lock<std::mutex> objPass(m_objPassMutex, std::try_to_lock);
+        if (objPass.owns_lock()) {
+            int nWaiting = PASS_POST_WAITING;
+            if (m_nPassPost.compare_exchange_strong(nWaiting, PASS_POST_TAKEN)) {
+                decideScheme();
+                m_nPassPost.store(PASS_POST_NONE);
+            }
+            return;
+        }
+        std::this_thread::sleep_for(PASS_POST_RETRY);
+    }
+}
+
+void ISensorController::runPostedPass() {
+    int nWaiting = PASS_POST_WAITING;
+    if (!m_nPassPost.compare_exchange_strong(nWaiting, PASS_POST_TAKEN)) return;
+    decideScheme();
+    m_nPassPost.store(PASS_POST_NONE);
 }
 
 void ISensorController::serveFovRequest() {

@@ -257,8 +257,8 @@ private:
     int sensorThread();
     bool sync_fov();
     // How a pass gets the controller's exclusion (m_objMutex with m_objPassMutex) for its scheme decision. The
-    // thread's own passes only try the pass lock and leave the decision to the next pass when it is taken:
-    // whoever holds it may be stopping the thread.
+    // thread's own passes never wait for it (whoever holds it may be stopping the thread): a pass that finds it
+    // taken posts its decision, which the holder runs before it releases the lock (runPostedPass).
     enum SensorPassLock {
         PASS_TRY_LOCK,   // the background thread (sensorThread)
         PASS_WAIT_LOCK,  // a synchronous pass on a thread that holds neither lock
@@ -269,6 +269,12 @@ private:
     void serveFovRequest();
     // The scheme decision of one pass; runs under m_objMutex (or its caller's exclusive use).
     void decideScheme();
+    // The thread's pass when the pass lock is taken: posts the decision and waits, a bounded time and never past
+    // a stop request, until a holder or a later try of its own has run it.
+    void postPass();
+    // A posted decision, run by the holder of the controller's exclusion just before it releases it.
+    void runPostedPass();
+    friend class ControllerLock;
     // Waits in 0.5 s steps while a reset, restore or switch is under way.
     void waitWhileBusy();
 
@@ -278,6 +284,15 @@ private:
     // Whether the scheme file may be replaced by the current layout: always for a layout built from a whole
     // style; otherwise only where nothing is stored yet or the stored file has this very layout.
     bool mayReplaceSchemeFile(const char* p_szFile);
+
+    // What a scheme holds when it is made from the factory values (a first start, a reset): the factory values
+    // in the fixed scheme mode, or on an LPR device the night scheme's own values. Points into m_pFctKeyVal or
+    // m_pLprKeyVal; valid until the next call.
+    KeyVal* factorySchemeContent(u32 p_nScheme);
+    // The scheme-mode flags as scheme 0's KEY_SCHEME_MODE says.
+    void takeSchemeModeOfScheme0();
+    // Every user scheme made from the factory values, in memory only (a reset whose files must stay).
+    void factorySchemesInMemory();
 
     // Frees the map, the scratch arrays, the scheme storage and a separate factory array, each only if
     // present, and nulls the pointers: safe to call twice.
@@ -311,7 +326,8 @@ private:
     // Bits change with fetch_or/fetch_and on the thread that runs the long operation; every thread reads them.
     std::atomic<uint8_t> m_nStatus;
     u32 m_nKeyCmdSum;
-    // Sensor thread only (init's synchronous pass runs before the thread starts).
+    // Written and read by the scheme decision, always under the pass lock: on the sensor thread, on the holder
+    // that runs a posted decision, or in init's synchronous pass.
     u32 m_nLastSchedule;
     bool m_bLprMode;
     // Written by init and setShowWDRFalg; read by doHwdr on whichever thread applies the key.
@@ -330,6 +346,9 @@ private:
     SensorZoomFocusParam m_objZoomFocusParam;
     std::mutex m_objZoomFocusMutex;
     std::atomic<bool> m_bLockZoomFocus;
+    // The sensor thread's posted decision (PASS_POST_...): posted by the thread, taken and finished by whoever
+    // runs it under the pass lock; the thread waits for it to be finished.
+    std::atomic<int> m_nPassPost;
     // Whether init built the scheme layout from a whole style: the machine information and both style
     // documents read. A layout that was not may create scheme files but never replace one of another layout.
     bool m_bLayoutFromStyle;

@@ -3,16 +3,20 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DeviceRoot.h"
@@ -91,15 +95,58 @@ bool matchPattern(const std::string& p_strText, size_t& p_nPos, const char* p_sz
     return true;
 }
 
-// "<owned name>.tmp.<digits>.<digits>" exactly.
-bool isOwnTemporaryName(const std::string& p_strName) {
+// "<owned name>.tmp.<digits>.<digits>" exactly; *p_pnPid is the writer's process number it names (0 when the
+// number does not fit in a process number, which no running process then has).
+bool isOwnTemporaryName(const std::string& p_strName, pid_t* p_pnPid) {
     for (const char* szOwned : kOwnedNames) {
         size_t nPos = 0;
-        if (matchPattern(p_strName, nPos, szOwned) && matchPattern(p_strName, nPos, ".tmp.#.#") &&
-            nPos == p_strName.size())
-            return true;
+        if (!matchPattern(p_strName, nPos, szOwned)) continue;
+        const size_t nPid = nPos + std::strlen(TEMPORARY_MARK);
+        if (!matchPattern(p_strName, nPos, ".tmp.#.#") || nPos != p_strName.size()) continue;
+        errno = 0;
+        const unsigned long long nNumber = std::strtoull(p_strName.c_str() + nPid, nullptr, 10);
+        *p_pnPid = errno == 0 && nNumber <= static_cast<unsigned long long>(INT_MAX) ? static_cast<pid_t>(nNumber) : 0;
+        return true;
     }
     return false;
+}
+
+// Whether a process of that number runs now. Never asked of 0 or less, which name process groups.
+bool processRuns(pid_t p_nPid) {
+    if (p_nPid <= 0) return false;
+    return ::kill(p_nPid, 0) == 0 || errno == EPERM;
+}
+
+// When this boot began, on the clock that stamps files.
+bool bootTime(struct timespec* p_pstBoot) {
+    struct timespec stNow;
+    struct timespec stUp;
+#ifdef CLOCK_BOOTTIME
+    const clockid_t nUpClock = CLOCK_BOOTTIME;
+#else
+    const clockid_t nUpClock = CLOCK_MONOTONIC;
+#endif
+    if (::clock_gettime(CLOCK_REALTIME, &stNow) != 0 || ::clock_gettime(nUpClock, &stUp) != 0) return false;
+    p_pstBoot->tv_sec = stNow.tv_sec - stUp.tv_sec;
+    p_pstBoot->tv_nsec = stNow.tv_nsec - stUp.tv_nsec;
+    if (p_pstBoot->tv_nsec < 0) {
+        p_pstBoot->tv_nsec += 1000000000L;
+        --p_pstBoot->tv_sec;
+    }
+    return true;
+}
+
+bool isBefore(const struct timespec& p_stA, const struct timespec& p_stB) {
+    return p_stA.tv_sec < p_stB.tv_sec || (p_stA.tv_sec == p_stB.tv_sec && p_stA.tv_nsec < p_stB.tv_nsec);
+}
+
+// Whether the replace that made the temporary can still rename it: its process runs (numbers repeat from boot
+// to boot, so only a file of this boot counts) and, when it is this process, the replace is in flight.
+bool writerMayBeAlive(const std::string& p_strPath, pid_t p_nPid, const struct stat& p_stEntry,
+                      bool p_bBootKnown, const struct timespec& p_stBoot) {
+    if (p_bBootKnown && isBefore(p_stEntry.st_mtim, p_stBoot)) return false;
+    if (p_nPid == ::getpid()) return isInFlight(p_strPath);
+    return processRuns(p_nPid);
 }
 
 // fsync of the folder, which makes a rename into it durable.
@@ -197,19 +244,23 @@ int removeLeftoverTemporaries(const char* p_szFolder) {
     if (p_szFolder == nullptr) return 0;
     DIR* pDir = opendir(qx_device_path(p_szFolder).c_str());
     if (pDir == nullptr) return 0;
-    std::vector<std::string> vecLeftovers;
+    std::vector<std::pair<std::string, pid_t>> vecCandidates;
     while (struct dirent* pEntry = readdir(pDir)) {
-        const std::string strName = pEntry->d_name;
-        if (!isOwnTemporaryName(strName)) continue;
-        const std::string strPath = std::string(p_szFolder) + "/" + strName;
-        if (!isInFlight(strPath)) vecLeftovers.push_back(strPath);
+        pid_t nPid = 0;
+        if (isOwnTemporaryName(pEntry->d_name, &nPid))
+            vecCandidates.emplace_back(std::string(p_szFolder) + "/" + pEntry->d_name, nPid);
     }
     closedir(pDir);
+    struct timespec stBoot = {0, 0};
+    const bool bBootKnown = bootTime(&stBoot);
     int nRemoved = 0;
-    for (const std::string& strPath : vecLeftovers) {
+    for (const auto& stCandidate : vecCandidates) {
+        const std::string& strPath = stCandidate.first;
         struct stat stEntry;
         // Only files: a folder or anything else of that name is not what a cut write leaves.
         if (::lstat(qx_device_path(strPath).c_str(), &stEntry) != 0 || S_ISDIR(stEntry.st_mode)) continue;
+        // Another process on the same flash may be between its write and its rename.
+        if (writerMayBeAlive(strPath, stCandidate.second, stEntry, bBootKnown, stBoot)) continue;
         if (removeDeviceEntry(strPath.c_str()) == 0) ++nRemoved;
     }
     return nRemoved;

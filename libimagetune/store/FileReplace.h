@@ -29,8 +29,9 @@ int removeDeviceEntry(const char* p_szPath);
 
 // Removes what a replace cut short by a power loss left in p_szFolder: temporary files of the files this library
 // stores there ("sensor<c>_<s>.cfg", "sensor-thermal<s>.cfg", "snsversion.cfg"), recognised by the exact name
-// the replace gives them. Other programs' files, whatever their names, and this process's replaces in flight
-// stay. The number removed.
+// the replace gives them ("<name>.tmp.<process>.<count>"), and only once their writer is gone: the process
+// they name does not run, or is this one and the replace is no longer in flight, or the file is older than
+// this boot. Other programs' files, whatever their names, stay. The number removed.
 int removeLeftoverTemporaries(const char* p_szFolder);
 
 #endif

@@ -7,6 +7,7 @@
 #include "Diagnostics.h"
 #include "FileReplace.h"
 #include "RegularFile.h"
+#include "VersionFile.h"
 
 namespace {
 
@@ -111,6 +112,16 @@ int getVersion(u32* p_nVersion) {
         return -1;
     *p_nVersion = nVersion;
     return 0;
+}
+
+bool storedVersionIs(u32 p_nVersion) {
+    std::string strBytes;
+    u32 nVersion = 0;
+    if (readRegularFile(SNS_VERSION_FILE, sizeof(nVersion), strBytes, REGULAR_FILE_PREFIX).eStatus != REGULAR_FILE_OK ||
+        strBytes.size() != sizeof(nVersion))
+        return false;
+    std::memcpy(&nVersion, strBytes.data(), sizeof(nVersion));
+    return nVersion == p_nVersion;
 }
 
 // Success needs all 4 bytes in place: a short write is a failure, not a positive count.

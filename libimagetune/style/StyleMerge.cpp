@@ -10,6 +10,7 @@
 
 #include "Diagnostics.h"
 #include "FileReplace.h"
+#include "SensorFile.h"
 #include "SensorStyle.h"
 #include "StringHandler.h"
 #include "StyleMergeInputs.h"
@@ -218,15 +219,21 @@ int mergeStyle(int p_nChannelID, ModuleConfig* p_pModuleConfig, char** ui_style,
                     "SNS_SUCCESS == replaceFileWhole(filename, strMerged.data(), strMerged.size())", "filename(%s)\n",
                     filename);
     SNS_INFO("%s\n", objPrinter.CStr());
-    // What the merged-style file now holds: an empty document leaves it empty.
-    SNS_ASSERT_TEXT(objPrinter.Size() > 0, "loadFromFile(filename, *ui_style, file_len) > 0", nullptr);
 
-    char* szMerged = static_cast<char*>(std::malloc(objPrinter.Size() + 1));
+    const size_t nLen = objPrinter.Size();
+    char* szMerged = static_cast<char*>(std::calloc(nLen + 1, 1));
     // Without memory for it the channel runs with no style, as with an empty one.
     if (!SNS_ASSERT_TEXT(szMerged != nullptr, "NULL != (szMerged = malloc(file_len + 1))", "file_len(%u)\n",
-                         static_cast<unsigned>(objPrinter.Size())))
+                         static_cast<unsigned>(nLen)))
         return SNS_SUCCESS;
-    std::memcpy(szMerged, objPrinter.CStr(), objPrinter.Size() + 1);
+    // The merged style is read back from its file, as it always is; an empty document leaves it empty. What the
+    // channel keeps is the text printed here, so that another program's write to /tmp in between cannot become
+    // the channel's style: the file and the style agree unless that happened, which is reported.
+    const int nRead = loadFromFile(filename, szMerged, static_cast<INT64>(nLen));
+    SNS_ASSERT_TEXT(nRead > 0, "loadFromFile(filename, *ui_style, file_len) > 0", nullptr);
+    SNS_ASSERT_MSG(nRead <= 0 || std::memcmp(szMerged, objPrinter.CStr(), nLen) == 0,
+                   "filename(%s) changed after it was written: the merged text is kept\n", filename);
+    std::memcpy(szMerged, objPrinter.CStr(), nLen + 1);
     *ui_style = szMerged;
     return SNS_SUCCESS;
 }

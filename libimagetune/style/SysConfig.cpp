@@ -1,5 +1,6 @@
 // The channel's system configuration: the module description, the scheme count, the device type and the
 // merged UI style.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -7,7 +8,6 @@
 #include "DeviceStyleFiles.h"
 #include "Diagnostics.h"
 #include "PlatformFiles.h"
-#include "RegularFile.h"
 #include "SensorFile.h"
 #include "StyleMergeInputs.h"
 #include "SysConfigInputs.h"
@@ -27,21 +27,22 @@ bool copyToField(char* p_szField, size_t p_nFieldSize, const std::string& p_strT
     return bFits;
 }
 
-// A zero-filled malloc'd block of the file's length plus one, holding the file; *p_pnRead is the length read,
-// -1 when it could not be read. A file larger than SNS_STYLE_TEXT_MAX, or one that is not a regular file, is
-// not read. Null only when memory is exhausted.
+// A zero-filled malloc'd block of the file's length plus one, holding the file, read as a document always is:
+// its length (getFileLen, which reports a file that cannot be opened or is not a regular file), then the file
+// (loadFromFile, with its trace). *p_pnRead is the length read, -1 when it could not be read whole. A file
+// larger than SNS_STYLE_TEXT_MAX is not read. Null only when memory is exhausted.
 char* loadStyleText(const std::string& p_strFile, int* p_pnRead) {
     const char* szFile = p_strFile.c_str();
-    std::string strText;
-    const RegularFileResult stFile = readRegularFile(szFile, SNS_STYLE_TEXT_MAX, strText);
-    const long long nLen = stFile.eStatus == REGULAR_FILE_OK ? static_cast<long long>(strText.size()) : stFile.nSize;
-    if (stFile.eStatus == REGULAR_FILE_NOT_REGULAR) SNS_REPORT_REFUSED_FILE(szFile, stFile);
-    SNS_ASSERT_TEXT(stFile.eStatus != REGULAR_FILE_MISSING && stFile.eStatus != REGULAR_FILE_UNREADABLE,
-                    "file.open(file_name)", "file_name(%s)", szFile);
-    SNS_ASSERT_MSG(nLen >= 0 && nLen <= SNS_STYLE_TEXT_MAX, "file(%s) len(%lld)\n", szFile, nLen);
-    char* szText = static_cast<char*>(std::calloc(strText.size() + 1, 1));
-    if (szText != nullptr && !strText.empty()) std::memcpy(szText, strText.data(), strText.size());
-    *p_pnRead = szText != nullptr && stFile.eStatus == REGULAR_FILE_OK ? static_cast<int>(strText.size()) : -1;
+    INT64 nLen = getFileLen(szFile);
+    if (!SNS_ASSERT_MSG(nLen >= 0 && nLen <= SNS_STYLE_TEXT_MAX, "file(%s) len(%lld)\n", szFile,
+                        static_cast<long long>(nLen)))
+        nLen = -1;
+    char* szText = static_cast<char*>(std::calloc(static_cast<size_t>(std::max<INT64>(nLen, 0)) + 1, 1));
+    *p_pnRead = -1;
+    if (szText == nullptr || nLen < 0) return szText;
+    *p_pnRead = loadFromFile(szFile, szText, nLen);
+    // What a short read left is no document.
+    if (*p_pnRead < 0) std::memset(szText, 0, static_cast<size_t>(nLen) + 1);
     return szText;
 }
 
@@ -125,7 +126,8 @@ int initSysConfInputs(int p_nChannelID, const ModuleConfigure& p_objModuleConfig
     std::free(ui_styleDiversity);
     // A style document that did not parse leaves the merged style empty.
     const bool bMerged = p_stSysConf->szUIStyle != nullptr && p_stSysConf->szUIStyle[0] != '\0';
-    *p_pbInputsWhole = bMachineInfo && bDeviceType && bStyle && bDiversityParses && bMerged;
+    // A device type outside the accepted set is reported, and takes the dome files as an ordinary start does.
+    *p_pbInputsWhole = bMachineInfo && bStyle && bDiversityParses && bMerged;
     return SNS_SUCCESS;
 }
 

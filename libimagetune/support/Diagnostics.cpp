@@ -91,9 +91,10 @@ void writeColoured(int p_nColour, const std::string& p_strBody) {
 }
 
 // A fresh logger per block: nothing stays open between reports; a log that cannot be written is ignored, and
-// so is one that is not a file: a FIFO there would stop the report in its open.
+// so is one that is not a file: a FIFO there would stop the report in its open. A write never follows a link
+// at the file's own name.
 void writeErrorLog(const char* p_szTag, const char* p_szFirst, const char* p_szSecond) {
-    if (probeRegularFile(kErrorLogPath).eStatus == REGULAR_FILE_NOT_REGULAR) return;
+    if (probeRegularFile(kErrorLogPath, REGULAR_FILE_REFUSE_LINK).eStatus == REGULAR_FILE_NOT_REGULAR) return;
     QxLogger objLogger;
     if (!objLogger.init(kErrorLogPath, kErrorLogSize, kErrorLogFiles)) return;
     objLogger.writeLog(p_szTag, p_szFirst);
@@ -109,7 +110,8 @@ std::string headerLine(const char* p_szTag, const char* p_szFile, const char* p_
 
 }  // namespace
 
-// Read without blocking or following a link: a FIFO planted in /tmp would otherwise stop every report.
+// Read without blocking: a FIFO planted in /tmp would otherwise stop every report. A link is read through (a
+// developer may link the settings to a file that survives a reboot).
 void updateDebugLevel() {
     std::string strText;
     const RegularFileResult stFile = readRegularFile(kSignPath, kSignReadMax, strText, REGULAR_FILE_PREFIX);

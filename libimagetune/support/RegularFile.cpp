@@ -28,9 +28,9 @@ const char* kindOf(mode_t p_nMode) {
 }
 
 // A read-only descriptor of the regular file at the device path, or -1 with the reason in *p_pstResult.
-// O_NONBLOCK: opening a FIFO without a writer, or a device, must not wait. O_NOFOLLOW: a link at the last
-// component is refused (ELOOP) rather than followed to whatever it names.
-int openRegular(const char* p_szDevicePath, RegularFileResult* p_pstResult) {
+// O_NONBLOCK: opening a FIFO without a writer, or a device, must not wait. O_NOFOLLOW, where links are refused:
+// a link at the last component fails with ELOOP rather than being followed to whatever it names.
+int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFileResult* p_pstResult) {
     if (p_szDevicePath == nullptr || *p_szDevicePath == '\0') {
         *p_pstResult = result(REGULAR_FILE_MISSING, "no path");
         return -1;
@@ -38,7 +38,8 @@ int openRegular(const char* p_szDevicePath, RegularFileResult* p_pstResult) {
     const std::string strHost = qx_device_path(p_szDevicePath);
     int fd;
     do {
-        fd = ::open(strHost.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+        fd = ::open(strHost.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
+                                         (p_eLinks == REGULAR_FILE_REFUSE_LINK ? O_NOFOLLOW : 0));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int nErrno = errno;
@@ -46,7 +47,8 @@ int openRegular(const char* p_szDevicePath, RegularFileResult* p_pstResult) {
         if (nErrno == ENOENT) {
             *p_pstResult = result(REGULAR_FILE_MISSING, "missing");
         } else if (nErrno == ELOOP || nErrno == ENXIO || nErrno == EOPNOTSUPP) {
-            // A link (ELOOP), a socket or a device without its driver: say what the entry is.
+            // A refused link or a loop of links (ELOOP), a socket or a device without its driver: say what the
+            // entry is.
             const bool bKnown = ::lstat(strHost.c_str(), &stEntry) == 0;
             *p_pstResult = result(REGULAR_FILE_NOT_REGULAR, bKnown ? kindOf(stEntry.st_mode) : "not a regular file");
         } else if (nErrno == ENOTDIR) {
@@ -88,18 +90,18 @@ bool readUpTo(int p_fd, char* p_pBuf, size_t p_nCap, size_t* p_pnRead) {
 
 }  // namespace
 
-RegularFileResult probeRegularFile(const char* p_szDevicePath) {
+RegularFileResult probeRegularFile(const char* p_szDevicePath, RegularFileLinks p_eLinks) {
     RegularFileResult stResult;
-    int fd = openRegular(p_szDevicePath, &stResult);
+    int fd = openRegular(p_szDevicePath, p_eLinks, &stResult);
     if (fd >= 0) ::close(fd);
     return stResult;
 }
 
 RegularFileResult readRegularFile(const char* p_szDevicePath, size_t p_nMax, std::string& p_strData,
-                                  RegularFileLength p_eLength) {
+                                  RegularFileLength p_eLength, RegularFileLinks p_eLinks) {
     p_strData.clear();
     RegularFileResult stResult;
-    int fd = openRegular(p_szDevicePath, &stResult);
+    int fd = openRegular(p_szDevicePath, p_eLinks, &stResult);
     if (fd < 0) return stResult;
     const bool bWhole = p_eLength == REGULAR_FILE_WHOLE;
     if (bWhole && stResult.nSize > static_cast<long long>(p_nMax)) {

@@ -127,7 +127,7 @@ public:
     // The controller's exclusion as its operations take it (m_objMutex, then the pass lock), held until the
     // returned guard goes.
     static std::unique_ptr<ControllerLock> lockController(ISensorController& c) {
-        return std::unique_ptr<ControllerLock>(new ControllerLock(c.m_objMutex, c.m_objPassMutex, __FILE__, __LINE__));
+        return std::unique_ptr<ControllerLock>(new ControllerLock(c, __FILE__, __LINE__));
     }
     // The LPR scratch array, with room for every key as init sizes it.
     static void installLprScratch(ISensorController& c) {

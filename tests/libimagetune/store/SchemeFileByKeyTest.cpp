@@ -150,12 +150,19 @@ TEST_F(SchemeFileByKeyOnFlash, WhatIsNotTakenIsReported) {
          [&] { m_root.write(kScheme, bytesOf(kLayout) + std::string(SNS_SCHEME_FILE_MAX, '\0')); }, -1,
          "is too large: not read"},
         {"a FIFO", [&] { ASSERT_EQ(0, ::mkfifo(m_root.host(kScheme).c_str(), 0666)); }, -1, "is a FIFO: not read"},
+        {"a link to a FIFO",
+         [&] {
+             ASSERT_EQ(0, ::mkfifo(m_root.host("/mnt/mtd/fifo").c_str(), 0666));
+             ASSERT_EQ(0, ::symlink(m_root.host("/mnt/mtd/fifo").c_str(), m_root.host(kScheme).c_str()));
+         },
+         -1, "is a FIFO: not read"},
+        // A firmware image may link its stored schemes: read through like the file itself.
         {"a link to a file of the layout",
          [&] {
              m_root.write("/mnt/mtd/other.cfg", bytesOf(kLayout));
              ASSERT_EQ(0, ::symlink(m_root.host("/mnt/mtd/other.cfg").c_str(), m_root.host(kScheme).c_str()));
          },
-         -1, "is a symbolic link: not read"},
+         SNS_SUCCESS, nullptr},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.szWhat);
@@ -198,8 +205,16 @@ TEST_F(SchemeFileByKeyOnFlash, LayoutOfWhatIsStored) {
          SCHEME_FILE_OTHER_LAYOUT},
         {"empty", [&] { m_root.write(kScheme, ""); }, SCHEME_FILE_OTHER_LAYOUT},
         {"a folder", [&] { testsupport::makeDirs(m_root.host(kScheme)); }, SCHEME_FILE_OTHER_LAYOUT},
+        // Nothing is stored behind it: a save replaces the link.
         {"a dangling link", [&] { ASSERT_EQ(0, ::symlink("nowhere", m_root.host(kScheme).c_str())); },
-         SCHEME_FILE_OTHER_LAYOUT},
+         SCHEME_FILE_ABSENT},
+        {"a link to the layout",
+         [&] {
+             m_root.write("/mnt/mtd/other.cfg",
+                          bytesOf({{8000, 9}, {8001, 9}, {34, 9}, {2337, 9}, {144, 9}, {2384, 9}}));
+             ASSERT_EQ(0, ::symlink(m_root.host("/mnt/mtd/other.cfg").c_str(), m_root.host(kScheme).c_str()));
+         },
+         SCHEME_FILE_SAME_LAYOUT},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.szWhat);

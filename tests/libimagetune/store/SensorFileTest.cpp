@@ -124,13 +124,21 @@ TEST_F(SensorFileTest, SchemeReadOfEveryKindOfFile) {
          -1,
          {"[sensor assert]"},
          kBefore},
-        {"a link to a scheme file: never followed",
+        {"a link to a scheme file: read through, as a firmware image links it",
          [&](const testsupport::TempDeviceRoot& r) {
              r.write("/mnt/mtd/elsewhere.cfg", bytesOf(kStored));
              ASSERT_EQ(::symlink(r.host("/mnt/mtd/elsewhere.cfg").c_str(), strHost.c_str()), 0);
          },
+         0,
+         {},
+         kStored},
+        {"a link to a FIFO: refused without waiting for a writer",
+         [&](const testsupport::TempDeviceRoot& r) {
+             ASSERT_EQ(::mkfifo(r.host("/mnt/mtd/fifo").c_str(), 0644), 0);
+             ASSERT_EQ(::symlink(r.host("/mnt/mtd/fifo").c_str(), strHost.c_str()), 0);
+         },
          -1,
-         {"file_name(/mnt/mtd/code/config_file/sensor1_0.cfg) is a symbolic link: not read", "file.open(file_name)"},
+         {"is a FIFO: not read", "file.open(file_name)"},
          kBefore},
         {"a FIFO: refused without waiting for a writer",
          [&](const testsupport::TempDeviceRoot&) { ASSERT_EQ(::mkfifo(strHost.c_str(), 0644), 0); },

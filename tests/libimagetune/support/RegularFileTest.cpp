@@ -1,5 +1,6 @@
-// Reading a file that anything may have been put in place of: only a regular file is read, nothing blocks,
-// no link is followed, and a file larger than the caller takes is refused or cut as asked.
+// Reading a file that anything may have been put in place of: only a regular file is read, nothing blocks, a
+// link is read through unless the caller refuses links, and a file larger than the caller takes is refused or
+// cut as asked.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -23,8 +24,10 @@ const std::string kPath = "/mnt/mtd/code/config_file/sensor1_0.cfg";
 struct KindCase {
     const char* szKind;
     std::function<void(const testsupport::TempDeviceRoot&, const std::string&)> fnPlant;
-    RegularFileStatus eStatus;
+    RegularFileStatus eStatus;  // a link read through
     const char* szWhy;
+    RegularFileStatus eRefusingStatus;  // where links are refused
+    const char* szRefusingWhy;
 };
 
 void plantSocket(const std::string& p_strHost) {
@@ -39,68 +42,95 @@ void plantSocket(const std::string& p_strHost) {
 }
 
 TEST(RegularFile, OnlyARegularFileIsReadAndNothingBlocks) {
+    // A file outside the device root, as another partition of a firmware image would hold it.
+    testsupport::TempDeviceRoot objOutside;
+    objOutside.write("/factory/sensor.cfg", "abc");
+    const std::string strOutside = objOutside.host("/factory/sensor.cfg");
     const KindCase kCases[] = {
-        {"missing", [](const testsupport::TempDeviceRoot&, const std::string&) {}, REGULAR_FILE_MISSING, "missing"},
+        {"missing", [](const testsupport::TempDeviceRoot&, const std::string&) {}, REGULAR_FILE_MISSING, "missing",
+         REGULAR_FILE_MISSING, "missing"},
         {"regular", [](const testsupport::TempDeviceRoot& r, const std::string& p) { r.write(p, "abc"); },
-         REGULAR_FILE_OK, "a regular file"},
+         REGULAR_FILE_OK, "a regular file", REGULAR_FILE_OK, "a regular file"},
         {"folder", [](const testsupport::TempDeviceRoot& r, const std::string& p) { testsupport::makeDirs(r.host(p)); },
-         REGULAR_FILE_NOT_REGULAR, "a folder"},
+         REGULAR_FILE_NOT_REGULAR, "a folder", REGULAR_FILE_NOT_REGULAR, "a folder"},
         {"FIFO without a writer",
          [](const testsupport::TempDeviceRoot& r, const std::string& p) {
              ASSERT_EQ(0, ::mkfifo(r.host(p).c_str(), 0666));
          },
-         REGULAR_FILE_NOT_REGULAR, "a FIFO"},
+         REGULAR_FILE_NOT_REGULAR, "a FIFO", REGULAR_FILE_NOT_REGULAR, "a FIFO"},
         {"socket", [](const testsupport::TempDeviceRoot& r, const std::string& p) { plantSocket(r.host(p)); },
-         REGULAR_FILE_NOT_REGULAR, "a socket"},
+         REGULAR_FILE_NOT_REGULAR, "a socket", REGULAR_FILE_NOT_REGULAR, "a socket"},
         {"link to a regular file in the root",
          [](const testsupport::TempDeviceRoot& r, const std::string& p) {
              r.write("/mnt/mtd/other.cfg", "abc");
              ASSERT_EQ(0, ::symlink(r.host("/mnt/mtd/other.cfg").c_str(), r.host(p).c_str()));
          },
-         REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
-        {"link out of the root",
+         REGULAR_FILE_OK, "a regular file", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+        {"relative link to a file beside it",
          [](const testsupport::TempDeviceRoot& r, const std::string& p) {
-             ASSERT_EQ(0, ::symlink("/etc/passwd", r.host(p).c_str()));
+             r.write("/mnt/mtd/code/config_file/model.cfg", "abc");
+             ASSERT_EQ(0, ::symlink("model.cfg", r.host(p).c_str()));
          },
-         REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+         REGULAR_FILE_OK, "a regular file", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+        {"link out of the root",
+         [&](const testsupport::TempDeviceRoot& r, const std::string& p) {
+             ASSERT_EQ(0, ::symlink(strOutside.c_str(), r.host(p).c_str()));
+         },
+         REGULAR_FILE_OK, "a regular file", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
         {"dangling link",
          [](const testsupport::TempDeviceRoot& r, const std::string& p) {
              ASSERT_EQ(0, ::symlink("nowhere", r.host(p).c_str()));
          },
-         REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+         REGULAR_FILE_MISSING, "missing", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+        {"loop of links",
+         [](const testsupport::TempDeviceRoot& r, const std::string& p) {
+             ASSERT_EQ(0, ::symlink(r.host(p).c_str(), r.host(p).c_str()));
+         },
+         REGULAR_FILE_NOT_REGULAR, "a symbolic link", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
         {"link to a FIFO",
          [](const testsupport::TempDeviceRoot& r, const std::string& p) {
              ASSERT_EQ(0, ::mkfifo(r.host("/mnt/mtd/fifo").c_str(), 0666));
              ASSERT_EQ(0, ::symlink(r.host("/mnt/mtd/fifo").c_str(), r.host(p).c_str()));
          },
-         REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+         REGULAR_FILE_NOT_REGULAR, "a FIFO", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
+        {"link to a device",
+         [](const testsupport::TempDeviceRoot& r, const std::string& p) {
+             ASSERT_EQ(0, ::symlink("/dev/zero", r.host(p).c_str()));
+         },
+         REGULAR_FILE_NOT_REGULAR, "a character device", REGULAR_FILE_NOT_REGULAR, "a symbolic link"},
         {"a path component that is a file",
          [](const testsupport::TempDeviceRoot& r, const std::string&) {
              testsupport::removeTree(r.host("/mnt/mtd/code/config_file"));
              r.write("/mnt/mtd/code/config_file", "a file");
          },
-         REGULAR_FILE_UNREADABLE, "under a path component that is not a folder"},
+         REGULAR_FILE_UNREADABLE, "under a path component that is not a folder", REGULAR_FILE_UNREADABLE,
+         "under a path component that is not a folder"},
     };
     HangWatchdog objWatchdog;
     for (const KindCase& c : kCases) {
-        SCOPED_TRACE(c.szKind);
-        testsupport::TempDeviceRoot objRoot;
-        testsupport::makeDirs(objRoot.host("/mnt/mtd/code/config_file"));
-        c.fnPlant(objRoot, kPath);
-        objWatchdog.arm(std::string("a read of ") + c.szKind);
+        for (RegularFileLinks eLinks : {REGULAR_FILE_FOLLOW_LINK, REGULAR_FILE_REFUSE_LINK}) {
+            const bool bFollow = eLinks == REGULAR_FILE_FOLLOW_LINK;
+            SCOPED_TRACE(std::string(c.szKind) + (bFollow ? ", links followed" : ", links refused"));
+            const RegularFileStatus eStatus = bFollow ? c.eStatus : c.eRefusingStatus;
+            const char* szWhy = bFollow ? c.szWhy : c.szRefusingWhy;
+            testsupport::TempDeviceRoot objRoot;
+            testsupport::makeDirs(objRoot.host("/mnt/mtd/code/config_file"));
+            c.fnPlant(objRoot, kPath);
+            objWatchdog.arm(std::string("a read of ") + c.szKind);
 
-        const RegularFileResult stProbe = probeRegularFile(kPath.c_str());
-        EXPECT_EQ(c.eStatus, stProbe.eStatus);
-        EXPECT_STREQ(c.szWhy, stProbe.szWhy);
-        for (RegularFileLength eLength : {REGULAR_FILE_WHOLE, REGULAR_FILE_PREFIX}) {
-            std::string strData = "before";
-            const RegularFileResult stRead = readRegularFile(kPath.c_str(), 100, strData, eLength);
-            EXPECT_EQ(c.eStatus, stRead.eStatus);
-            EXPECT_STREQ(c.szWhy, stRead.szWhy);
-            EXPECT_EQ(c.eStatus == REGULAR_FILE_OK ? "abc" : "", strData);
-            EXPECT_EQ(c.eStatus == REGULAR_FILE_OK ? 3 : 0, stRead.nSize);
+            const RegularFileResult stProbe = probeRegularFile(kPath.c_str(), eLinks);
+            EXPECT_EQ(eStatus, stProbe.eStatus);
+            EXPECT_STREQ(szWhy, stProbe.szWhy);
+            for (RegularFileLength eLength : {REGULAR_FILE_WHOLE, REGULAR_FILE_PREFIX}) {
+                std::string strData = "before";
+                const RegularFileResult stRead = readRegularFile(kPath.c_str(), 100, strData, eLength, eLinks);
+                EXPECT_EQ(eStatus, stRead.eStatus);
+                EXPECT_STREQ(szWhy, stRead.szWhy);
+                EXPECT_EQ(eStatus == REGULAR_FILE_OK ? "abc" : "", strData);
+                EXPECT_EQ(eStatus == REGULAR_FILE_OK ? 3 : 0, stRead.nSize);
+            }
+            objWatchdog.disarm();
         }
-        objWatchdog.disarm();
     }
 }
 
