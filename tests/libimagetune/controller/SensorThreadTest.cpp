@@ -158,8 +158,9 @@ TEST_F(SchemeTest, BusyControllerDefersTheDecisionToTheNextPass) {
     }
 }
 
-// The thread's pass never waits for the controller mutex: a holder may be stopping the thread.
-TEST_F(SchemeTest, PassSkipsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) {
+// The thread's pass never waits for the controller mutex (a holder may be stopping the thread): it serves the
+// request, posts its decision and, after a bounded wait, leaves it to the holder, who makes it on release.
+TEST_F(SchemeTest, PassPostsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) {
     auto c = makeSchemes();
     setSchemeMode(*c, 1);
     setWindow(*c, 2, 0, 0, 24, 0);
@@ -181,6 +182,7 @@ TEST_F(SchemeTest, PassSkipsItsDecisionWhileTheMutexIsTakenAndServesTheRequest) 
     EXPECT_EQ(ISensorController::m_nChanneldDosomething.load(), -1);
     objRelease.set_value();
     objHolder.join();
+    EXPECT_EQ(TA::curScheme(*c), 2) << "the holder made the posted decision as it released the lock";
 
     TA::sensorThread(*c);
     EXPECT_EQ(TA::curScheme(*c), 2);
