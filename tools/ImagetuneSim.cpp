@@ -74,8 +74,8 @@ std::vector<std::string> splitLines(const std::string& p_strText) {
     return vecLines;
 }
 
-// The commands of --script FILE or of standard input, read whole and bounded, never from a folder, a FIFO, a
-// device or through a symbolic link.
+// The commands of --script FILE or of standard input, read whole and bounded, never from a folder, a FIFO or a
+// device (a link to a regular file is read through).
 bool readScript(const std::string& p_strScript, std::vector<std::string>& p_vecLines, std::string& p_strError) {
     std::string strText, strWhy;
     if (p_strScript.empty() || p_strScript == "-") {

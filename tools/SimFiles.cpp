@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "XmlDepthGuard.h"
+
 namespace {
 
 std::string kindOf(mode_t p_nMode) {
@@ -35,66 +37,13 @@ private:
     int m_nFd;
 };
 
-// The position just after the end of a tag that starts at p_nAt ('<' of an element), following TinyXML's own
-// reading of attribute values: quoted only right after '=', otherwise up to a blank, '/' or '>'.
-size_t tagEnd(const std::string& p_str, size_t p_nAt) {
-    for (size_t i = p_nAt + 1; i < p_str.size(); ++i) {
-        char c = p_str[i];
-        if (c == '>') return i + 1;
-        if (c != '=') continue;
-        size_t j = i + 1;
-        while (j < p_str.size() && isspace(static_cast<unsigned char>(p_str[j]))) ++j;
-        if (j < p_str.size() && (p_str[j] == '"' || p_str[j] == '\'')) {
-            size_t nClose = p_str.find(p_str[j], j + 1);
-            if (nClose == std::string::npos) return std::string::npos;
-            i = nClose;
-        } else {
-            i = j - 1;
-        }
-    }
-    return std::string::npos;
-}
-
-// The deepest element nesting of the text, counted without building anything; stops counting past p_nLimit.
-int xmlDepth(const std::string& p_str, int p_nLimit) {
-    int nDepth = 0;
-    int nDeepest = 0;
-    size_t i = 0;
-    auto skipPast = [&](const char* p_szEnd) {
-        size_t n = p_str.find(p_szEnd, i);
-        i = n == std::string::npos ? p_str.size() : n + strlen(p_szEnd);
-    };
-    while ((i = p_str.find('<', i)) != std::string::npos) {
-        if (p_str.compare(i, 4, "<!--") == 0) {
-            skipPast("-->");
-        } else if (p_str.compare(i, 9, "<![CDATA[") == 0) {
-            skipPast("]]>");
-        } else if (p_str.compare(i, 2, "<?") == 0) {
-            skipPast("?>");
-        } else if (p_str.compare(i, 2, "<!") == 0) {
-            skipPast(">");
-        } else if (p_str.compare(i, 2, "</") == 0) {
-            if (nDepth > 0) --nDepth;
-            skipPast(">");
-        } else {
-            size_t nEnd = tagEnd(p_str, i);
-            if (nEnd == std::string::npos) break;
-            if (p_str[nEnd - 2] != '/') {
-                nDeepest = std::max(nDeepest, ++nDepth);
-                if (nDeepest > p_nLimit) break;
-            }
-            i = nEnd;
-        }
-    }
-    return nDeepest;
-}
-
 }  // namespace
 
 SimReadResult readGuardedFile(const std::string& p_strPath, size_t p_nMaxBytes, std::string& p_strText,
-                              std::string& p_strError) {
+                              std::string& p_strError, SimLinks p_eLinks) {
     // Without blocking: a FIFO opened for reading would wait for a writer.
-    int nFd = open(p_strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int nFd = open(p_strPath.c_str(),
+                   O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (p_eLinks == SIM_REFUSE_LINK ? O_NOFOLLOW : 0));
     if (nFd < 0) {
         int nErr = errno;
         if (nErr == ENOENT || nErr == ENOTDIR) return SIM_READ_MISSING;
@@ -150,8 +99,14 @@ bool readBoundedStream(std::istream& p_in, size_t p_nMaxBytes, std::string& p_st
     return true;
 }
 
+// With the library's own scanner, which reads the text as TinyXML's parser will: no processing instruction,
+// comment, CDATA section or declaration hides nesting from it.
 bool xmlDepthWithin(const std::string& p_strText, std::string& p_strError) {
-    if (xmlDepth(p_strText, SIM_MAX_XML_DEPTH) <= SIM_MAX_XML_DEPTH) return true;
+    if (!xmlguard::lastCharacterWhole(p_strText.c_str())) {
+        p_strError = "its last character is cut short";
+        return false;
+    }
+    if (xmlguard::DepthScan(p_strText.c_str()).within(SIM_MAX_XML_DEPTH)) return true;
     p_strError = "its elements nest deeper than " + std::to_string(SIM_MAX_XML_DEPTH) + " levels";
     return false;
 }
@@ -169,9 +124,9 @@ bool parseXmlBounded(const std::string& p_strText, TiXmlDocument& p_doc, std::st
     return true;
 }
 
-bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string& p_strError) {
+bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string& p_strError, SimLinks p_eLinks) {
     std::string strText;
-    SimReadResult eRead = readGuardedFile(p_strPath, SIM_MAX_DOCUMENT_BYTES, strText, p_strError);
+    SimReadResult eRead = readGuardedFile(p_strPath, SIM_MAX_DOCUMENT_BYTES, strText, p_strError, p_eLinks);
     if (eRead == SIM_READ_MISSING) p_strError = p_strPath + " is missing";
     if (eRead != SIM_READ_OK) return false;
     if (!parseXmlBounded(strText, p_doc, p_strError)) {

@@ -1,5 +1,5 @@
 // Every file the tool reads goes through here. A device root, /tmp and a script may hold what another program
-// or a bad firmware image left there: a symbolic link, a folder, a FIFO, a device, a huge or deeply nested
+// or a bad firmware image left there: a folder, a FIFO, a device, a huge or deeply nested
 // document. Such a file is refused with a message that names it, instead of hanging, exhausting memory or
 // overflowing the stack.
 #ifndef IMAGETUNE_TOOLS_SIMFILES_H
@@ -20,10 +20,15 @@ const int SIM_MAX_XML_DEPTH = 64;                // element nesting; the documen
 
 enum SimReadResult { SIM_READ_OK, SIM_READ_MISSING, SIM_READ_REFUSED };
 
-// Reads the whole file at p_strPath: never through a symbolic link, only a regular file, at most p_nMaxBytes.
-// SIM_READ_MISSING when nothing is there; SIM_READ_REFUSED with p_strError naming the fault otherwise.
+// Whether a symbolic link at the file's own name is read through (documents, scripts and schemes, as a firmware
+// image links them) or refused (what the library writes itself in the world-writable /tmp).
+enum SimLinks { SIM_FOLLOW_LINK, SIM_REFUSE_LINK };
+
+// Reads the whole file at p_strPath: only a regular file (through a link unless links are refused), at most
+// p_nMaxBytes. SIM_READ_MISSING when nothing is there; SIM_READ_REFUSED with p_strError naming the fault
+// otherwise.
 SimReadResult readGuardedFile(const std::string& p_strPath, size_t p_nMaxBytes, std::string& p_strText,
-                              std::string& p_strError);
+                              std::string& p_strError, SimLinks p_eLinks = SIM_FOLLOW_LINK);
 // The whole stream, at most p_nMaxBytes (standard input may be endless).
 bool readBoundedStream(std::istream& p_in, size_t p_nMaxBytes, std::string& p_strText, std::string& p_strError);
 // Whether the elements of XML text nest at most SIM_MAX_XML_DEPTH deep (counted without parsing, as TinyXML's
@@ -32,6 +37,7 @@ bool xmlDepthWithin(const std::string& p_strText, std::string& p_strError);
 // Parses XML text whose elements nest at most SIM_MAX_XML_DEPTH deep; false with p_strError otherwise.
 bool parseXmlBounded(const std::string& p_strText, TiXmlDocument& p_doc, std::string& p_strError);
 // A file of the device root read and parsed as above.
-bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string& p_strError);
+bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string& p_strError,
+                 SimLinks p_eLinks = SIM_FOLLOW_LINK);
 
 #endif

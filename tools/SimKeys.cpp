@@ -157,7 +157,7 @@ void SimKeyCatalogue::build(ISensorController& p_objChannel, int p_nIaChannel, s
     snprintf(szMerged, sizeof(szMerged), SNS_MERGE_STYLE_FILE, p_nIaChannel + 1);
     TiXmlDocument doc;
     std::string strWhy;
-    if (!loadXmlFile(qx_device_path(szMerged), doc, strWhy)) {
+    if (!loadXmlFile(qx_device_path(szMerged), doc, strWhy, SIM_REFUSE_LINK)) {
         p_strError = "the keys have no names: the merged style cannot be used: " + strWhy;
     }
     std::vector<const TiXmlElement*> vecStack = {doc.RootElement()};

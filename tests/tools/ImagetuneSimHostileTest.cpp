@@ -25,6 +25,7 @@ TEST_F(SimToolTest, HostileFilesEndTheToolWithStatusTwoAndTheFaultNamed) {
     testsupport::writeHostFile(m_strDir + "/empty.cfg", "");
     ASSERT_EQ(symlink((strRoot + "/mnt/mtd/code/config_file/sensor1_0.cfg").c_str(), (m_strDir + "/link.cfg").c_str()),
               0);
+    ASSERT_EQ(symlink((m_strDir + "/fifo").c_str(), (m_strDir + "/link-to-fifo.cfg").c_str()), 0);
     const struct {
         const char* szArgs;
         const char* szMessage;
@@ -34,7 +35,7 @@ TEST_F(SimToolTest, HostileFilesEndTheToolWithStatusTwoAndTheFaultNamed) {
         {"show-scheme /dev/zero", "/dev/zero is a character device"},  // grew without bound
         {"show-scheme /dev/null", "/dev/null is a character device"},  // said 0 parameters
         {"show-scheme empty.cfg", "empty.cfg is no scheme file: it is empty"},
-        {"show-scheme link.cfg", "link.cfg is a symbolic link, which is not followed"},
+        {"show-scheme link-to-fifo.cfg", "link-to-fifo.cfg is a FIFO, not a file"},
         {"diff-scheme sensor1_0.cfg fifo", "fifo is a FIFO"},
         {"--script folder", "cannot read the script folder is a folder"},  // ran nothing, status 0
         {"--script fifo", "cannot read the script fifo is a FIFO"},
@@ -57,6 +58,9 @@ TEST_F(SimToolTest, AHostileDeviceRootIsRefusedBeforeTheCameraStarts) {
         // Parsed by the platform's recursive parser: the stack overflowed.
         {"/hd1/moduleConfig/moduleConfig.xml", "100000",
          "moduleConfig.xml cannot be used: its elements nest deeper than 64"},
+        // A processing instruction ends at its first '>' for the parser, not at a "?>" further on.
+        {"/hd1/moduleConfig/moduleConfig.xml", "instruction",
+         "moduleConfig.xml cannot be used: its elements nest deeper than 64"},
         {"/hd1/moduleConfig/moduleConfig.xml", "fifo", "moduleConfig.xml is a FIFO"},
         {"/mnt/mtd/code/factory_setting/machineinfo.ini", "fifo", "machineinfo.ini is a FIFO"},
         {"/mnt/mtd/code/factory_setting/machineinfo.ini", "folder", "machineinfo.ini is a folder"},
@@ -72,6 +76,10 @@ TEST_F(SimToolTest, AHostileDeviceRootIsRefusedBeforeTheCameraStarts) {
             ASSERT_EQ(mkfifo(strPath.c_str(), 0600), 0);
         } else if (std::string(t.szKind) == "folder") {
             testsupport::makeDirs(strPath);
+        } else if (std::string(t.szKind) == "instruction") {
+            std::string strText = "<?x>";
+            for (int i = 0; i < 200000; ++i) strText += "<a>";
+            testsupport::writeHostFile(strPath, strText + "?>");
         } else {
             testsupport::writeHostFile(strPath, nestedXml("moduleConfig", atoi(t.szKind)));
         }

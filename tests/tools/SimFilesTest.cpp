@@ -37,24 +37,28 @@ TEST_F(SimFilesTest, OnlyARegularFileWithinTheBoundIsRead) {
     testsupport::writeHostFile(m_strDir + "/big", std::string(2000, 'x'));
     ASSERT_EQ(symlink((m_strDir + "/file").c_str(), (m_strDir + "/link").c_str()), 0);
     ASSERT_EQ(mkfifo((m_strDir + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((m_strDir + "/fifo").c_str(), (m_strDir + "/link-to-fifo").c_str()), 0);
     testsupport::makeDirs(m_strDir + "/folder");
     const struct {
         std::string strPath;
+        SimLinks eLinks;
         SimReadResult eResult;
         const char* szError;
     } aCases[] = {
-        {m_strDir + "/file", SIM_READ_OK, ""},
-        {m_strDir + "/missing", SIM_READ_MISSING, ""},
-        {m_strDir + "/file/below", SIM_READ_MISSING, ""},
-        {m_strDir + "/link", SIM_READ_REFUSED, "is a symbolic link, which is not followed"},
-        {m_strDir + "/fifo", SIM_READ_REFUSED, "is a FIFO, not a file"},  // would block without a writer
-        {m_strDir + "/folder", SIM_READ_REFUSED, "is a folder, not a file"},
-        {"/dev/zero", SIM_READ_REFUSED, "is a character device, not a file"},  // endless
-        {m_strDir + "/big", SIM_READ_REFUSED, "is larger than 1000 bytes"},
+        {m_strDir + "/file", SIM_FOLLOW_LINK, SIM_READ_OK, ""},
+        {m_strDir + "/missing", SIM_FOLLOW_LINK, SIM_READ_MISSING, ""},
+        {m_strDir + "/file/below", SIM_FOLLOW_LINK, SIM_READ_MISSING, ""},
+        {m_strDir + "/link", SIM_FOLLOW_LINK, SIM_READ_OK, ""},  // as a firmware image links its documents
+        {m_strDir + "/link", SIM_REFUSE_LINK, SIM_READ_REFUSED, "is a symbolic link, which is not followed"},
+        {m_strDir + "/link-to-fifo", SIM_FOLLOW_LINK, SIM_READ_REFUSED, "is a FIFO, not a file"},
+        {m_strDir + "/fifo", SIM_FOLLOW_LINK, SIM_READ_REFUSED, "is a FIFO, not a file"},  // would block
+        {m_strDir + "/folder", SIM_FOLLOW_LINK, SIM_READ_REFUSED, "is a folder, not a file"},
+        {"/dev/zero", SIM_FOLLOW_LINK, SIM_READ_REFUSED, "is a character device, not a file"},  // endless
+        {m_strDir + "/big", SIM_FOLLOW_LINK, SIM_READ_REFUSED, "is larger than 1000 bytes"},
     };
     for (const auto& t : aCases) {
         std::string strText, strError;
-        EXPECT_EQ(readGuardedFile(t.strPath, 1000, strText, strError), t.eResult) << t.strPath;
+        EXPECT_EQ(readGuardedFile(t.strPath, 1000, strText, strError, t.eLinks), t.eResult) << t.strPath;
         EXPECT_NE(strError.find(t.szError), std::string::npos) << t.strPath << ": " << strError;
         if (t.eResult == SIM_READ_OK) {
             EXPECT_EQ(strText, "12345678");
@@ -80,6 +84,12 @@ TEST(SimXmlDepth, DeepDocumentsAreRefusedBeforeTheyAreParsed) {
         {"markup in comments and CDATA is no element",
          "<r><!--" + nested(100, "<a>", "") + "--><![CDATA[" + nested(100, "<a>", "") + "]]></r>", true},
         {"not XML", "<a><b></a>", false},
+        // Each of these ends at the first '>' for TinyXML, whatever a "?>", "-->" or "]>" further on says.
+        {"nesting after a processing instruction", "<?x>" + nested(200000, "<a>", "</a>"), false},
+        {"nesting after a DOCTYPE", "<!DOCTYPE r>" + nested(200000, "<a>", "</a>"), false},
+        {"nesting after an unknown tag", "<!x>" + nested(65, "<a>", "</a>"), false},
+        {"nesting after a declaration", "<?xml version=\"1.0\"?>" + nested(65, "<a>", "</a>"), false},
+        {"a character cut short at the end", "<a>\xC3", false},
     };
     for (const auto& t : aCases) {
         TiXmlDocument doc;
