@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "Diagnostics.h"
 #include "ISensorController.h"
@@ -209,20 +210,49 @@ void ISensorController::buildKeyCmdMap() {
     m_pstKeyValTmp = static_cast<KeyVal*>(calloc(std::max<u32>(m_nKeyValSum, 1), sizeof(KeyVal)));
 }
 
+namespace {
+
+struct KeyRowIndex {
+    u32 nKey;
+    u32 nRow;
+};
+
+}  // namespace
+
+int ISensorController::findRowOfKey(keycmd const* p_pKeyCmdMap, u32 p_nKey) const {
+    // The map buildKeyCmdMap made holds the table's rows in the table's order, and the table's keys are
+    // unique: an index of the table, built once, finds a row in a few steps instead of a scan of every row
+    // before it, for every key of every switch.
+    if (p_pKeyCmdMap == m_pKeyCmdMap && m_nKeyCmdSum == s_nKeyCmdRows) {
+        static const std::vector<KeyRowIndex> s_vecIndex = [] {
+            std::vector<KeyRowIndex> vecIndex;
+            for (u32 i = 0; i < s_nKeyCmdRows; ++i) vecIndex.push_back({s_astKeyCmdRows[i].nKey, i});
+            std::sort(vecIndex.begin(), vecIndex.end(),
+                      [](const KeyRowIndex& a, const KeyRowIndex& b) { return a.nKey < b.nKey; });
+            return vecIndex;
+        }();
+        auto it = std::lower_bound(s_vecIndex.begin(), s_vecIndex.end(), p_nKey,
+                                   [](const KeyRowIndex& a, u32 p_nWanted) { return a.nKey < p_nWanted; });
+        return it != s_vecIndex.end() && it->nKey == p_nKey ? static_cast<int>(it->nRow) : -1;
+    }
+    for (u32 i = 0; i < m_nKeyCmdSum; ++i) {
+        if (p_pKeyCmdMap[i].nKey == p_nKey) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 int ISensorController::findFromKeyCmdMap(keycmd const* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd) {
-    if (p_pKeyCmdMap != nullptr) {
-        for (u32 i = 0; i < m_nKeyCmdSum; ++i) {
-            const keycmd& stRow = p_pKeyCmdMap[i];
-            if (stRow.nKey != p_nKey) continue;
-            p_stKeyCmd.nKey = stRow.nKey;
-            p_stKeyCmd.nCmd = stRow.nCmd;
-            p_stKeyCmd.pfnHandler = stRow.pfnHandler;
-            memcpy(p_stKeyCmd.szKeyName, stRow.szKeyName, sizeof(p_stKeyCmd.szKeyName));
-            size_t nLen = strnlen(stRow.szFuncName, sizeof(stRow.szFuncName) - 1);
-            memcpy(p_stKeyCmd.szFuncName, stRow.szFuncName, nLen);
-            p_stKeyCmd.szFuncName[nLen] = '\0';
-            return static_cast<int>(i);
-        }
+    const int nRow = p_pKeyCmdMap != nullptr ? findRowOfKey(p_pKeyCmdMap, p_nKey) : -1;
+    if (nRow >= 0) {
+        const keycmd& stRow = p_pKeyCmdMap[nRow];
+        p_stKeyCmd.nKey = stRow.nKey;
+        p_stKeyCmd.nCmd = stRow.nCmd;
+        p_stKeyCmd.pfnHandler = stRow.pfnHandler;
+        memcpy(p_stKeyCmd.szKeyName, stRow.szKeyName, sizeof(p_stKeyCmd.szKeyName));
+        size_t nLen = strnlen(stRow.szFuncName, sizeof(stRow.szFuncName) - 1);
+        memcpy(p_stKeyCmd.szFuncName, stRow.szFuncName, nLen);
+        p_stKeyCmd.szFuncName[nLen] = '\0';
+        return nRow;
     }
     SNS_PLAIN("cand not find key-cmd while key=%d\n", static_cast<int>(p_nKey));
     return -1;

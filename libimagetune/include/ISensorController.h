@@ -222,6 +222,8 @@ private:
     // m_pstKeyValTmp with m_nKeyValSum pairs. Releases a previous map and scratch array first.
     void buildKeyCmdMap();
     int findFromKeyCmdMap(keycmd const* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd);
+    // The first row of the map with that key, or -1.
+    int findRowOfKey(keycmd const* p_pKeyCmdMap, u32 p_nKey) const;
     int doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal);
     int doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal);
     int doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal);

@@ -10,6 +10,7 @@
 #define IMAGETUNE_SUPPORT_DEVICEROOT_H
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,15 @@ IMAGETUNE_DEVROOT_API bool hasDotDot(const std::string& p_strPath) {
     for (size_t nPos = p_strPath.find(".."); nPos != std::string::npos; nPos = p_strPath.find("..", nPos + 1)) {
         bool bStarts = nPos == 0 || p_strPath[nPos - 1] == '/';
         bool bEnds = nPos + 2 == p_strPath.size() || p_strPath[nPos + 2] == '/';
+        if (bStarts && bEnds) return true;
+    }
+    return false;
+}
+
+IMAGETUNE_DEVROOT_API bool hasDotDot(const char* p_szPath) {
+    for (const char* p = std::strstr(p_szPath, ".."); p != nullptr; p = std::strstr(p + 1, "..")) {
+        const bool bStarts = p == p_szPath || p[-1] == '/';
+        const bool bEnds = p[2] == '\0' || p[2] == '/';
         if (bStarts && bEnds) return true;
     }
     return false;
@@ -66,6 +76,29 @@ IMAGETUNE_DEVROOT_API std::string qx_device_path(const char* p_szPath) {
         return strPath;
 
     return strRoot + (devroot_detail::hasDotDot(strPath) ? devroot_detail::clampDotDot(strPath) : strPath);
+}
+
+// The same mapping written into a caller's buffer, for the paths read before every statement: no heap. False
+// (and p_szBuf empty) when the mapped path does not fit, or has a ".." component: qx_device_path then.
+IMAGETUNE_DEVROOT_API bool qx_device_path_into(const char* p_szPath, char* p_szBuf, size_t p_nSize) {
+    if (p_nSize == 0) return false;
+    p_szBuf[0] = '\0';
+    if (p_szPath == nullptr) return true;
+    const size_t nPath = std::strlen(p_szPath);
+    const char* szRoot = p_szPath[0] == '/' ? std::getenv("IMAGETUNE_ROOT") : nullptr;
+    size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
+    while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
+    if (nRoot > 0) {
+        if (devroot_detail::hasDotDot(p_szPath)) return false;
+        // A path that was mapped already stays as it is.
+        if (nPath >= nRoot && std::strncmp(p_szPath, szRoot, nRoot) == 0 &&
+            (p_szPath[nRoot] == '\0' || p_szPath[nRoot] == '/'))
+            nRoot = 0;
+    }
+    if (nRoot + nPath >= p_nSize) return false;
+    std::memcpy(p_szBuf, szRoot, nRoot);
+    std::memcpy(p_szBuf + nRoot, p_szPath, nPath + 1);
+    return true;
 }
 
 IMAGETUNE_DEVROOT_API std::string qx_device_path(const std::string& p_strPath) {

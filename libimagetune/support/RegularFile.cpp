@@ -35,10 +35,17 @@ int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFi
         *p_pstResult = result(REGULAR_FILE_MISSING, "no path");
         return -1;
     }
-    const std::string strHost = qx_device_path(p_szDevicePath);
+    // The debug settings are read before every statement: their path is mapped without the heap.
+    char szHost[512];
+    std::string strHost;
+    const char* szHostPath = szHost;
+    if (!qx_device_path_into(p_szDevicePath, szHost, sizeof(szHost))) {
+        strHost = qx_device_path(p_szDevicePath);
+        szHostPath = strHost.c_str();
+    }
     int fd;
     do {
-        fd = ::open(strHost.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
+        fd = ::open(szHostPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
                                          (p_eLinks == REGULAR_FILE_REFUSE_LINK ? O_NOFOLLOW : 0));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
@@ -49,7 +56,7 @@ int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFi
         } else if (nErrno == ELOOP || nErrno == ENXIO || nErrno == EOPNOTSUPP) {
             // A refused link or a loop of links (ELOOP), a socket or a device without its driver: say what the
             // entry is.
-            const bool bKnown = ::lstat(strHost.c_str(), &stEntry) == 0;
+            const bool bKnown = ::lstat(szHostPath, &stEntry) == 0;
             *p_pstResult = result(REGULAR_FILE_NOT_REGULAR, bKnown ? kindOf(stEntry.st_mode) : "not a regular file");
         } else if (nErrno == ENOTDIR) {
             *p_pstResult = result(REGULAR_FILE_UNREADABLE, "under a path component that is not a folder");
