@@ -101,6 +101,19 @@ IMAGETUNE_DEVROOT_API bool qx_device_path_into(const char* p_szPath, char* p_szB
     return true;
 }
 
+// The mapping of a constant absolute path without "..", such as the debug settings read before every
+// statement: the root and the path copied into p_szBuf, nothing else looked at. False when it does not fit.
+template <size_t N>
+IMAGETUNE_DEVROOT_API bool qx_device_path_of_constant(const char (&p_szPath)[N], char* p_szBuf, size_t p_nSize) {
+    const char* szRoot = std::getenv("IMAGETUNE_ROOT");
+    size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
+    while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
+    if (nRoot + N > p_nSize) return false;
+    std::memcpy(p_szBuf, szRoot, nRoot);
+    std::memcpy(p_szBuf + nRoot, p_szPath, N);
+    return true;
+}
+
 IMAGETUNE_DEVROOT_API std::string qx_device_path(const std::string& p_strPath) {
     return qx_device_path(p_strPath.c_str());
 }

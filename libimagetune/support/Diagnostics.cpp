@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "DeviceRoot.h"
 #include "QxLogger.h"
 #include "RegularFile.h"
 
@@ -26,7 +27,7 @@ bool g_bEnAssert = false;
 
 namespace {
 
-const char* const kSignPath = "/tmp/Debug.sign";
+const char kSignPath[] = "/tmp/Debug.sign";
 const char* const kErrorLogPath = "/mnt/mtd/log/SensorError.log";
 const unsigned kErrorLogSize = 10240;
 const unsigned kErrorLogFiles = 3;
@@ -114,7 +115,12 @@ std::string headerLine(const char* p_szTag, const char* p_szFile, const char* p_
 // developer may link the settings to a file that survives a reboot).
 void updateDebugLevel() {
     std::string strText;
-    const RegularFileResult stFile = readRegularFile(kSignPath, kSignReadMax, strText, REGULAR_FILE_PREFIX);
+    // Mapped without the heap: this runs before every statement.
+    char szHost[512];
+    const RegularFileResult stFile =
+        qx_device_path_of_constant(kSignPath, szHost, sizeof(szHost))
+            ? readRegularHostFile(szHost, kSignReadMax, strText, REGULAR_FILE_PREFIX)
+            : readRegularFile(kSignPath, kSignReadMax, strText, REGULAR_FILE_PREFIX);
     if (stFile.eStatus == REGULAR_FILE_MISSING) {
         storeSettings(1, false);
         return;

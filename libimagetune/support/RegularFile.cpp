@@ -30,19 +30,7 @@ const char* kindOf(mode_t p_nMode) {
 // A read-only descriptor of the regular file at the device path, or -1 with the reason in *p_pstResult.
 // O_NONBLOCK: opening a FIFO without a writer, or a device, must not wait. O_NOFOLLOW, where links are refused:
 // a link at the last component fails with ELOOP rather than being followed to whatever it names.
-int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFileResult* p_pstResult) {
-    if (p_szDevicePath == nullptr || *p_szDevicePath == '\0') {
-        *p_pstResult = result(REGULAR_FILE_MISSING, "no path");
-        return -1;
-    }
-    // The debug settings are read before every statement: their path is mapped without the heap.
-    char szHost[512];
-    std::string strHost;
-    const char* szHostPath = szHost;
-    if (!qx_device_path_into(p_szDevicePath, szHost, sizeof(szHost))) {
-        strHost = qx_device_path(p_szDevicePath);
-        szHostPath = strHost.c_str();
-    }
+int openRegularHost(const char* szHostPath, RegularFileLinks p_eLinks, RegularFileResult* p_pstResult) {
     int fd;
     do {
         fd = ::open(szHostPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
@@ -81,6 +69,17 @@ int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFi
     return fd;
 }
 
+int openRegular(const char* p_szDevicePath, RegularFileLinks p_eLinks, RegularFileResult* p_pstResult) {
+    if (p_szDevicePath == nullptr || *p_szDevicePath == '\0') {
+        *p_pstResult = result(REGULAR_FILE_MISSING, "no path");
+        return -1;
+    }
+    char szHost[512];
+    if (qx_device_path_into(p_szDevicePath, szHost, sizeof(szHost)))
+        return openRegularHost(szHost, p_eLinks, p_pstResult);
+    return openRegularHost(qx_device_path(p_szDevicePath).c_str(), p_eLinks, p_pstResult);
+}
+
 // Up to p_nCap bytes; false on a read error.
 bool readUpTo(int p_fd, char* p_pBuf, size_t p_nCap, size_t* p_pnRead) {
     size_t nDone = 0;
@@ -104,12 +103,11 @@ RegularFileResult probeRegularFile(const char* p_szDevicePath, RegularFileLinks 
     return stResult;
 }
 
-RegularFileResult readRegularFile(const char* p_szDevicePath, size_t p_nMax, std::string& p_strData,
-                                  RegularFileLength p_eLength, RegularFileLinks p_eLinks) {
-    p_strData.clear();
-    RegularFileResult stResult;
-    int fd = openRegular(p_szDevicePath, p_eLinks, &stResult);
-    if (fd < 0) return stResult;
+namespace {
+
+// The read of an open descriptor of a regular file; it closes it.
+RegularFileResult readOpened(int fd, RegularFileResult stResult, size_t p_nMax, std::string& p_strData,
+                             RegularFileLength p_eLength) {
     const bool bWhole = p_eLength == REGULAR_FILE_WHOLE;
     if (bWhole && stResult.nSize > static_cast<long long>(p_nMax)) {
         ::close(fd);
@@ -139,6 +137,24 @@ RegularFileResult readRegularFile(const char* p_szDevicePath, size_t p_nMax, std
     }
     p_strData.resize(nRead);
     return stResult;
+}
+
+}  // namespace
+
+RegularFileResult readRegularFile(const char* p_szDevicePath, size_t p_nMax, std::string& p_strData,
+                                  RegularFileLength p_eLength, RegularFileLinks p_eLinks) {
+    p_strData.clear();
+    RegularFileResult stResult;
+    const int fd = openRegular(p_szDevicePath, p_eLinks, &stResult);
+    return fd < 0 ? stResult : readOpened(fd, stResult, p_nMax, p_strData, p_eLength);
+}
+
+RegularFileResult readRegularHostFile(const char* p_szHostPath, size_t p_nMax, std::string& p_strData,
+                                      RegularFileLength p_eLength) {
+    p_strData.clear();
+    RegularFileResult stResult;
+    const int fd = openRegularHost(p_szHostPath, REGULAR_FILE_FOLLOW_LINK, &stResult);
+    return fd < 0 ? stResult : readOpened(fd, stResult, p_nMax, p_strData, p_eLength);
 }
 
 void splitRegularFileLines(const std::string& p_strText, std::vector<std::string>& p_vecLines) {

@@ -56,6 +56,10 @@ RegularFileResult readRegularFile(const char* p_szDevicePath, size_t p_nMax, std
                                   RegularFileLength p_eLength = REGULAR_FILE_WHOLE,
                                   RegularFileLinks p_eLinks = REGULAR_FILE_FOLLOW_LINK);
 
+// The same for a path already mapped to the host (qx_device_path), links read through.
+RegularFileResult readRegularHostFile(const char* p_szHostPath, size_t p_nMax, std::string& p_strData,
+                                      RegularFileLength p_eLength);
+
 // A file's text cut into lines as a text reader sees them: "\n" or "\r\n" ends a line and is not kept; a last
 // line without a line end still counts; an empty text has no line.
 void splitRegularFileLines(const std::string& p_strText, std::vector<std::string>& p_vecLines);
