@@ -255,8 +255,8 @@ SimApiResponse SimApi::handle(const std::string& p_strMethod, const std::string&
         // The parser is told to keep nothing once too deep, and the request is refused whole.
         bool bTooDeep = false;
         auto depthGuard = [&bTooDeep](int p_nDepth, SimJson::parse_event_t p_eEvent, SimJson&) {
-            bool bOpens = p_eEvent == SimJson::parse_event_t::object_start ||
-                          p_eEvent == SimJson::parse_event_t::array_start;
+            bool bOpens =
+                p_eEvent == SimJson::parse_event_t::object_start || p_eEvent == SimJson::parse_event_t::array_start;
             if (bOpens && static_cast<size_t>(p_nDepth) >= MAX_BODY_DEPTH) bTooDeep = true;
             return !bTooDeep;
         };

@@ -132,7 +132,6 @@ private:
     std::thread m_reader;
 };
 
-
 // Connections whose request is not whole within SERVE_REQUEST_SECONDS of their start, or of the end of their
 // previous answer, are shut down from here: the transport's own timeout starts again with every byte, so a client
 // that trickles its bytes would otherwise keep its connection for ever.
@@ -147,6 +146,10 @@ public:
     void closed(MHD_Connection* p_pConnection) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_mapDue.erase(p_pConnection);
+    }
+    size_t open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_mapDue.size();
     }
     void arm(MHD_Connection* p_pConnection, bool p_bArmed) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -248,6 +251,12 @@ public:
         }
     }
 
+    // Past the cap a connection is closed at once: the transport's own limit would leave it waiting unanswered in
+    // the listening socket's queue.
+    static MHD_Result onAccept(void* p_pSelf, const sockaddr*, socklen_t) {
+        return static_cast<Transport*>(p_pSelf)->m_objDeadlines.open() < SERVE_MAX_CONNECTIONS ? MHD_YES : MHD_NO;
+    }
+
     static void onLog(void* p_pSelf, const char* p_szFormat, va_list p_args) {
         char szLine[512];
         vsnprintf(szLine, sizeof(szLine), p_szFormat, p_args);
@@ -287,7 +296,8 @@ private:
         SimHttpReply stReply =
             jsonReply(413, {{"error", "the body is larger than " + std::to_string(p_exchange.nMaxBody) + " bytes"}});
         m_objLog.note("%s %s -> 413", p_exchange.stRequest.strMethod.c_str(), p_exchange.stRequest.strPath.c_str());
-        std::string strBytes = "HTTP/1.1 413 Content Too Large\r\nConnection: close\r\nContent-Type: " + stReply.strType;
+        std::string strBytes =
+            "HTTP/1.1 413 Content Too Large\r\nConnection: close\r\nContent-Type: " + stReply.strType;
         for (const auto& header : FIXED_HEADERS) strBytes += std::string("\r\n") + header.first + ": " + header.second;
         strBytes += "\r\nContent-Length: " + std::to_string(stReply.strBody.size()) + "\r\n\r\n" + stReply.strBody;
         const MHD_ConnectionInfo* pInfo = MHD_get_connection_info(p_pConnection, MHD_CONNECTION_INFO_CONNECTION_FD);
@@ -427,12 +437,12 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
     Transport objTransport(objSite, objLog);
     MHD_Daemon* pDaemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG | (bIpv6 ? MHD_USE_IPv6 : 0), 0,
-        nullptr, nullptr, &Transport::onRequest, &objTransport, MHD_OPTION_EXTERNAL_LOGGER, &Transport::onLog,
-        &objTransport, MHD_OPTION_LISTEN_SOCKET, nListen,
-        MHD_OPTION_THREAD_POOL_SIZE, WORKERS, MHD_OPTION_CONNECTION_LIMIT, SERVE_MAX_CONNECTIONS,
-        MHD_OPTION_CONNECTION_TIMEOUT, SERVE_REQUEST_SECONDS, MHD_OPTION_CONNECTION_MEMORY_LIMIT, CONNECTION_MEMORY,
-        MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_NOTIFY_COMPLETED, &Transport::onCompleted, &objTransport,
-        MHD_OPTION_NOTIFY_CONNECTION, &Transport::onConnection, &objTransport, MHD_OPTION_END);
+        &Transport::onAccept, &objTransport, &Transport::onRequest, &objTransport, MHD_OPTION_EXTERNAL_LOGGER,
+        &Transport::onLog, &objTransport, MHD_OPTION_LISTEN_SOCKET, nListen, MHD_OPTION_THREAD_POOL_SIZE, WORKERS,
+        MHD_OPTION_CONNECTION_LIMIT, 2 * SERVE_MAX_CONNECTIONS, MHD_OPTION_CONNECTION_TIMEOUT, SERVE_REQUEST_SECONDS,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, CONNECTION_MEMORY, MHD_OPTION_STRICT_FOR_CLIENT, 1,
+        MHD_OPTION_NOTIFY_COMPLETED, &Transport::onCompleted, &objTransport, MHD_OPTION_NOTIFY_CONNECTION,
+        &Transport::onConnection, &objTransport, MHD_OPTION_END);
     if (pDaemon == nullptr) {
         close(nListen);
         objLibraryOutput.end();
@@ -449,9 +459,10 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
                 p_objCamera.channels() == 1 ? "" : "s", strHost.c_str(), nPort,
                 strToken.empty() ? "" : ("?token=" + strToken).c_str());
     if (!loopbackAddress(p_stOptions.strBind)) {
-        objLog.warn("imagetune-sim: every client that reaches %s can read and change the camera with the token "
-                    "above, which plain HTTP carries in clear",
-                    strHost.c_str());
+        objLog.warn(
+            "imagetune-sim: every client that reaches %s can read and change the camera with the token "
+            "above, which plain HTTP carries in clear",
+            strHost.c_str());
     }
     sigset_t set = serverSignals();
     int nSignal = 0;

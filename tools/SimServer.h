@@ -13,8 +13,8 @@
 
 struct SimServeOptions {
     std::string strBind = "127.0.0.1";
-    int nPort = 8080;  // 0: any free port (the banner names it)
-    bool bRequireToken = false;  // always so on an address other than loopback
+    int nPort = 8080;                        // 0: any free port (the banner names it)
+    bool bRequireToken = false;              // always so on an address other than loopback
     std::vector<std::string> vecAllowHosts;  // more names that the Host header may give
 };
 

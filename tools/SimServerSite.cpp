@@ -51,8 +51,7 @@ std::vector<std::string> interfaceHosts() {
         if (p->ifa_addr->sa_family == AF_INET) {
             inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(p->ifa_addr)->sin_addr, szText, sizeof(szText));
         } else if (p->ifa_addr->sa_family == AF_INET6) {
-            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(p->ifa_addr)->sin6_addr, szText,
-                      sizeof(szText));
+            inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(p->ifa_addr)->sin6_addr, szText, sizeof(szText));
         }
         if (szText[0] != '\0') vecHosts.push_back(hostOf(szText));
     }
@@ -144,9 +143,9 @@ const SimServerSite::Mount* SimServerSite::find(const std::string& p_strPath) co
     const Mount* pBest = nullptr;
     for (const Mount& m : m_vecMounts) {
         const std::string& strPrefix = m.strPrefix;
-        bool bUnder = p_strPath.compare(0, strPrefix.size(), strPrefix) == 0 ||
-                      (strPrefix.size() > 1 && strPrefix.back() == '/' &&
-                       p_strPath == strPrefix.substr(0, strPrefix.size() - 1));
+        bool bUnder =
+            p_strPath.compare(0, strPrefix.size(), strPrefix) == 0 ||
+            (strPrefix.size() > 1 && strPrefix.back() == '/' && p_strPath == strPrefix.substr(0, strPrefix.size() - 1));
         if (bUnder && (pBest == nullptr || strPrefix.size() > pBest->strPrefix.size())) pBest = &m;
     }
     return pBest;
@@ -205,8 +204,9 @@ bool SimServerSite::admit(const SimHttpRequest& p_stRequest, long long p_nDeclar
         }
     }
     if (stRules.bToken && !m_stAccess.strToken.empty() && !tokenGiven(p_stRequest)) {
-        p_stReply = jsonReply(403, {{"error", "this server asks for the token it printed at start: open the address "
-                                              "it printed, or send \"Authorization: Bearer <token>\""}});
+        p_stReply = jsonReply(403, {{"error",
+                                     "this server asks for the token it printed at start: open the address "
+                                     "it printed, or send \"Authorization: Bearer <token>\""}});
         return false;
     }
     if (stRules.bJsonPosts && p_stRequest.strMethod == "POST") {
@@ -219,7 +219,8 @@ bool SimServerSite::admit(const SimHttpRequest& p_stRequest, long long p_nDeclar
         }
     }
     if (p_nDeclared > static_cast<long long>(stRules.nMaxBody) || p_stRequest.strBody.size() > stRules.nMaxBody) {
-        p_stReply = jsonReply(413, {{"error", "the body is larger than " + std::to_string(stRules.nMaxBody) + " bytes"}});
+        p_stReply =
+            jsonReply(413, {{"error", "the body is larger than " + std::to_string(stRules.nMaxBody) + " bytes"}});
         return false;
     }
     return true;
@@ -233,9 +234,9 @@ SimHttpReply SimServerSite::handle(const SimHttpRequest& p_stRequest) const {
         if (!sameSecret(*pToken, m_stAccess.strToken)) return jsonReply(403, {{"error", "the token is wrong"}});
         // Out of the address bar (and the history) into a cookie that no script and no other site sees.
         stReply = jsonReply(303, {{"location", p_stRequest.strPath}});
-        stReply.vecHeaders = {{"Location", p_stRequest.strPath},
-                              {"Set-Cookie", m_strCookie + "=" + m_stAccess.strToken +
-                                                 "; Path=/; HttpOnly; SameSite=Strict"}};
+        stReply.vecHeaders = {
+            {"Location", p_stRequest.strPath},
+            {"Set-Cookie", m_strCookie + "=" + m_stAccess.strToken + "; Path=/; HttpOnly; SameSite=Strict"}};
         return stReply;
     }
     return find(p_stRequest.strPath)->fnHandler(p_stRequest);

@@ -23,8 +23,8 @@ typedef std::vector<std::pair<std::string, std::string>> SimHttpFields;
 
 struct SimHttpRequest {
     std::string strMethod;
-    std::string strPath;     // without the query
-    SimHttpFields vecArgs;   // the query's arguments
+    std::string strPath;    // without the query
+    SimHttpFields vecArgs;  // the query's arguments
     SimHttpFields vecHeaders;
     std::string strBody;
 
