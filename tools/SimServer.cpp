@@ -24,30 +24,16 @@
 #include <thread>
 
 #include "SimApi.h"
-#include "SimFiles.h"
 #include "SimServerSite.h"
 
 namespace {
 
-const size_t MAX_PAGE_FILE_BYTES = 1u << 20;
 const unsigned WORKERS = 4;
 // On every answer.
 const std::pair<const char*, const char*> FIXED_HEADERS[] = {{"Cache-Control", "no-store"},
                                                              {"X-Content-Type-Options", "nosniff"}};
 // Per connection: the request line and headers, and the read buffer, live in this much memory.
 const size_t CONNECTION_MEMORY = 32 * 1024;
-
-// The page's files, served from memory.
-const struct {
-    const char* szPath;
-    const char* szFile;
-    const char* szType;
-} PAGE_FILES[] = {
-    {"/", "index.html", "text/html; charset=utf-8"},
-    {"/index.html", "index.html", "text/html; charset=utf-8"},
-    {"/app.js", "app.js", "text/javascript; charset=utf-8"},
-    {"/style.css", "style.css", "text/css; charset=utf-8"},
-};
 
 // One line at a time on standard error, whichever thread writes it.
 class ServerLog {
@@ -370,19 +356,6 @@ int listenOn(const std::string& p_strBind, int p_nPort, int& p_nBound, bool& p_b
     return nFd;
 }
 
-SimHttpReply pageFile(const std::map<std::string, std::pair<std::string, const char*>>& p_mapPage,
-                      const SimHttpRequest& p_stRequest) {
-    auto it = p_mapPage.find(p_stRequest.strPath);
-    if (it == p_mapPage.end()) return jsonReply(404, {{"error", "no such page: " + p_stRequest.strPath}});
-    if (p_stRequest.strMethod != "GET" && p_stRequest.strMethod != "HEAD") {
-        return jsonReply(405, {{"error", p_stRequest.strMethod + " is not allowed on " + p_stRequest.strPath}});
-    }
-    SimHttpReply stReply;
-    stReply.strType = it->second.second;
-    stReply.strBody = it->second.first;
-    return stReply;
-}
-
 }  // namespace
 
 bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, const SimServeOptions& p_stOptions,
@@ -393,15 +366,8 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
             "next to the program";
         return false;
     }
-    std::map<std::string, std::pair<std::string, const char*>> mapPage;
-    for (const auto& stFile : PAGE_FILES) {
-        std::string strText;
-        std::string strPath = p_strWebDir + "/" + stFile.szFile;
-        SimReadResult eRead = readGuardedFile(strPath, MAX_PAGE_FILE_BYTES, strText, p_strError);
-        if (eRead == SIM_READ_MISSING) p_strError = "cannot serve: " + strPath + " is missing";
-        if (eRead != SIM_READ_OK) return false;
-        mapPage[stFile.szPath] = {strText, stFile.szType};
-    }
+    SimPageFiles mapPage;
+    if (!readPageFiles(p_strWebDir, mapPage, p_strError)) return false;
 
     int nPort = 0;
     bool bIpv6 = false;
@@ -418,17 +384,7 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
     ServerLog objLog(p_objOut, p_bVerbose);
     SimApi objApi(p_objCamera);
     SimServerSite objSite(siteAccess(p_stOptions.strBind, nPort, p_stOptions.vecAllowHosts, strToken));
-    SimSiteRules stPageRules;
-    stPageRules.bToken = false;  // the page is no secret; what it shows comes from the API
-    stPageRules.bJsonPosts = false;
-    stPageRules.nMaxBody = 0;
-    objSite.mount("/", stPageRules, [&](const SimHttpRequest& p_stRequest) { return pageFile(mapPage, p_stRequest); });
-    SimSiteRules stApiRules;
-    stApiRules.nMaxBody = SimApi::MAX_BODY_BYTES;
-    objSite.mount("/api/", stApiRules, [&](const SimHttpRequest& p_stRequest) {
-        SimApiResponse stResponse = objApi.handle(p_stRequest.strMethod, p_stRequest.strPath, p_stRequest.strBody);
-        return jsonReply(stResponse.nStatus, stResponse.objBody);
-    });
+    mountServeRoutes(objSite, objApi, mapPage);
 
     LibraryOutputPipe objLibraryOutput(objLog);
     p_objCamera.setCaptureEachCall(false);

@@ -8,7 +8,23 @@
 
 #include <algorithm>
 
+#include "SimApi.h"
+#include "SimFiles.h"
+
 namespace {
+
+const size_t MAX_PAGE_FILE_BYTES = 1u << 20;
+
+const struct {
+    const char* szPath;
+    const char* szFile;
+    const char* szType;
+} PAGE_FILES[] = {
+    {"/", "index.html", "text/html; charset=utf-8"},
+    {"/index.html", "index.html", "text/html; charset=utf-8"},
+    {"/app.js", "app.js", "text/javascript; charset=utf-8"},
+    {"/style.css", "style.css", "text/css; charset=utf-8"},
+};
 
 std::string lowered(std::string p_str) {
     for (char& c : p_str) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -240,4 +256,42 @@ SimHttpReply SimServerSite::handle(const SimHttpRequest& p_stRequest) const {
         return stReply;
     }
     return find(p_stRequest.strPath)->fnHandler(p_stRequest);
+}
+
+// ---- What serve mounts ------------------------------------------------------------------------------------
+
+bool readPageFiles(const std::string& p_strWebDir, SimPageFiles& p_mapPage, std::string& p_strError) {
+    for (const auto& stFile : PAGE_FILES) {
+        std::string strText;
+        std::string strPath = p_strWebDir + "/" + stFile.szFile;
+        SimReadResult eRead = readGuardedFile(strPath, MAX_PAGE_FILE_BYTES, strText, p_strError);
+        if (eRead == SIM_READ_MISSING) p_strError = "cannot serve: " + strPath + " is missing";
+        if (eRead != SIM_READ_OK) return false;
+        p_mapPage[stFile.szPath] = {strText, stFile.szType};
+    }
+    return true;
+}
+
+void mountServeRoutes(SimServerSite& p_objSite, SimApi& p_objApi, const SimPageFiles& p_mapPage) {
+    SimSiteRules stPageRules;
+    stPageRules.bToken = false;  // the page is no secret; what it shows comes from the API
+    stPageRules.bJsonPosts = false;
+    stPageRules.nMaxBody = 0;
+    p_objSite.mount("/", stPageRules, [&p_mapPage](const SimHttpRequest& p_stRequest) {
+        auto it = p_mapPage.find(p_stRequest.strPath);
+        if (it == p_mapPage.end()) return jsonReply(404, {{"error", "no such page: " + p_stRequest.strPath}});
+        if (p_stRequest.strMethod != "GET" && p_stRequest.strMethod != "HEAD") {
+            return jsonReply(405, {{"error", p_stRequest.strMethod + " is not allowed on " + p_stRequest.strPath}});
+        }
+        SimHttpReply stReply;
+        stReply.strType = it->second.second;
+        stReply.strBody = it->second.first;
+        return stReply;
+    });
+    SimSiteRules stApiRules;
+    stApiRules.nMaxBody = SimApi::MAX_BODY_BYTES;
+    p_objSite.mount("/api/", stApiRules, [&p_objApi](const SimHttpRequest& p_stRequest) {
+        SimApiResponse stResponse = p_objApi.handle(p_stRequest.strMethod, p_stRequest.strPath, p_stRequest.strBody);
+        return jsonReply(stResponse.nStatus, stResponse.objBody);
+    });
 }

@@ -13,6 +13,7 @@
 #define IMAGETUNE_TOOLS_SIMSERVERSITE_H
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,5 +98,15 @@ private:
     std::string m_strCookie;
     std::vector<Mount> m_vecMounts;
 };
+
+class SimApi;
+
+// The page's files by path: their text and media type.
+typedef std::map<std::string, std::pair<std::string, std::string>> SimPageFiles;
+// Reads the page's files from the folder (findWebDir); false with p_strError.
+bool readPageFiles(const std::string& p_strWebDir, SimPageFiles& p_mapPage, std::string& p_strError);
+// Mounts what serve answers: the page under "/" and the JSON API under "/api/", each with its rules. The site
+// keeps references to both.
+void mountServeRoutes(SimServerSite& p_objSite, SimApi& p_objApi, const SimPageFiles& p_mapPage);
 
 #endif
