@@ -7,6 +7,7 @@
 #include "IaSimControl.h"
 #include "SimApi.h"
 #include "SimDevice.h"
+#include "SimServer.h"
 #include "SimServerSite.h"
 #include "TestSupport.h"
 
@@ -50,6 +51,33 @@ TEST(ServeSite, LoopbackIsTheOnlyAddressWithoutAToken) {
     EXPECT_EQ(strToken.size(), 32u);
     EXPECT_EQ(strToken.find_first_not_of("0123456789abcdef"), std::string::npos);
     EXPECT_NE(strToken, newToken());
+}
+
+TEST(ServeSite, TheServeWords) {
+    const struct {
+        std::vector<std::string> vecWords;
+        const char* szError;  // "" when the words are taken
+    } aCases[] = {
+        {{"--require-token", "--allow-host", "camera.test", "--allow-host", "[fe80::1]"}, ""},
+        {{"--bind", "::", "--port", "0"}, ""},
+        {{"--allow-host"}, "serve --allow-host needs a value"},
+        {{"--allow-host", "camera.test/x"}, "--allow-host camera.test/x: expected a host name or address"},
+        {{"--allow-host", ""}, "expected a host name or address"},
+        {{"--token", "x"}, "serve takes --port N, --bind ADDR, --allow-host NAME and --require-token, not --token"},
+    };
+    for (const auto& t : aCases) {
+        SimServeOptions stOptions;
+        bool bHelp = false;
+        std::string strError;
+        EXPECT_EQ(parseServeWords(t.vecWords, stOptions, bHelp, strError), *t.szError == '\0') << t.vecWords[0];
+        EXPECT_NE(strError.find(t.szError), std::string::npos) << strError;
+    }
+    SimServeOptions stOptions;
+    bool bHelp = false;
+    std::string strError;
+    ASSERT_TRUE(parseServeWords(aCases[0].vecWords, stOptions, bHelp, strError));
+    EXPECT_TRUE(stOptions.bRequireToken);
+    EXPECT_EQ(stOptions.vecAllowHosts, (std::vector<std::string>{"camera.test", "[fe80::1]"}));
 }
 
 class ServeIaLog : public ::testing::Test {
