@@ -83,11 +83,8 @@ TEST(ServeSite, TheServeWords) {
 class ServeIaLog : public ::testing::Test {
 protected:
     void SetUp() override {
-        char szTemplate[] = "/tmp/imagetune-serve-log-XXXXXX";
-        ASSERT_NE(mkdtemp(szTemplate), nullptr);
-        m_strDir = szTemplate;
         SimDeviceOptions stDevice;
-        stDevice.strRoot = m_strDir + "/root";
+        stDevice.strRoot = m_objRoot.path();
         bool bSeeded = false;
         std::string strRoot, strError;
         ASSERT_TRUE(prepareDeviceRoot(stDevice, findFixturesDir(), bSeeded, strRoot, strError)) << strError;
@@ -96,11 +93,9 @@ protected:
     }
     void TearDown() override {
         if (m_pCamera) m_pCamera->stop();
-        m_pCamera.reset();
-        testsupport::removeTree(m_strDir);
     }
 
-    std::string m_strDir;
+    testsupport::TempDeviceRoot m_objRoot;  // empty: seeded as serve seeds a new root
     SimOutput m_objOut{stderr, stderr};
     std::unique_ptr<SimCamera> m_pCamera;
 };
