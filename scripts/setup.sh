@@ -9,7 +9,7 @@ want_armhf=0
 # libmicrohttpd-dev: the web server of imagetune-sim serve; chromium, chromium-driver and python3-selenium: its
 # browser test (headless, run by the system Python); doxygen: the API reference; abigail-tools: the ABI check.
 native=(cmake g++ clang libclang-rt-14-dev make pkg-config libtinyxml-dev libgtest-dev libgmock-dev
-        libbenchmark-dev binutils nlohmann-json3-dev libcpp-httplib-dev libmicrohttpd-dev chromium chromium-driver
+        libbenchmark-dev binutils nlohmann-json3-dev libmicrohttpd-dev chromium chromium-driver
         python3-selenium doxygen abigail-tools)
 armhf=(g++-arm-linux-gnueabihf qemu-user libtinyxml-dev:armhf libgtest-dev:armhf libgmock-dev:armhf libc6:armhf)
 

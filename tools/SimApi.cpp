@@ -35,29 +35,6 @@ std::vector<std::string> splitPath(const std::string& p_strPath) {
     return vecParts;
 }
 
-// The deepest nesting of arrays and objects in JSON text, counted without parsing.
-size_t jsonDepth(const std::string& p_strText) {
-    size_t nDepth = 0, nDeepest = 0;
-    bool bInString = false;
-    for (size_t i = 0; i < p_strText.size(); ++i) {
-        char c = p_strText[i];
-        if (bInString) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                bInString = false;
-            }
-        } else if (c == '"') {
-            bInString = true;
-        } else if (c == '[' || c == '{') {
-            nDeepest = std::max(nDeepest, ++nDepth);
-        } else if ((c == ']' || c == '}') && nDepth > 0) {
-            --nDepth;
-        }
-    }
-    return nDeepest;
-}
-
 // The members of a request body, read strictly: the error names the first fault found.
 class Fields {
 public:
@@ -199,29 +176,36 @@ struct SimApi::Call {
     SimJson objBody = SimJson::object();
 };
 
-const SimApi::Route SimApi::ROUTES[] = {
-    {"GET", "/api/camera", &SimApi::getCamera},
-    {"POST", "/api/clock", &SimApi::setClock},
-    {"POST", "/api/run", &SimApi::runPasses},
-    {"GET", "/api/channels/{c}/ui", &SimApi::getUi},
-    {"GET", "/api/channels/{c}/values", &SimApi::getValues},
-    {"POST", "/api/channels/{c}/parameters", &SimApi::setParameters},
-    {"GET", "/api/channels/{c}/ia-log", &SimApi::getIaLog},
-    {"GET", "/api/channels/{c}/state", &SimApi::getState},
-    {"POST", "/api/channels/{c}/scheme", &SimApi::switchScheme},
-    {"POST", "/api/channels/{c}/mode", &SimApi::setMode},
-    {"POST", "/api/channels/{c}/flush", &SimApi::flush},
-    {"POST", "/api/channels/{c}/restore", &SimApi::restore},
-    {"POST", "/api/channels/{c}/reset", &SimApi::reset},
-    {"POST", "/api/channels/{c}/day-night", &SimApi::setDayNight},
-    {"GET", "/api/channels/{c}/schedule", &SimApi::getSchedule},
-};
-
 SimApi::SimApi(SimCamera& p_objCamera)
     : m_objCamera(p_objCamera),
       m_vecUnread(static_cast<size_t>(p_objCamera.channels())),
       m_vecDropped(static_cast<size_t>(p_objCamera.channels()), 0) {
     for (int i = 0; i < p_objCamera.channels(); ++i) m_vecChannelLocks.emplace_back(new std::mutex());
+    addRoutes({
+        {"GET", "/api/camera", &SimApi::getCamera},
+        {"POST", "/api/clock", &SimApi::setClock},
+        {"POST", "/api/run", &SimApi::runPasses},
+    });
+    addRoutes({
+        {"GET", "/api/channels/{c}/ui", &SimApi::getUi},
+        {"GET", "/api/channels/{c}/values", &SimApi::getValues},
+        {"POST", "/api/channels/{c}/parameters", &SimApi::setParameters},
+        {"GET", "/api/channels/{c}/ia-log", &SimApi::getIaLog},
+    });
+    addRoutes({
+        {"GET", "/api/channels/{c}/state", &SimApi::getState},
+        {"POST", "/api/channels/{c}/scheme", &SimApi::switchScheme},
+        {"POST", "/api/channels/{c}/mode", &SimApi::setMode},
+        {"POST", "/api/channels/{c}/flush", &SimApi::flush},
+        {"POST", "/api/channels/{c}/restore", &SimApi::restore},
+        {"POST", "/api/channels/{c}/reset", &SimApi::reset},
+        {"POST", "/api/channels/{c}/day-night", &SimApi::setDayNight},
+        {"GET", "/api/channels/{c}/schedule", &SimApi::getSchedule},
+    });
+}
+
+void SimApi::addRoutes(std::initializer_list<Route> p_routes) {
+    m_vecRoutes.insert(m_vecRoutes.end(), p_routes.begin(), p_routes.end());
 }
 
 SimApiResponse SimApi::handle(const std::string& p_strMethod, const std::string& p_strPath,
@@ -230,7 +214,7 @@ SimApiResponse SimApi::handle(const std::string& p_strMethod, const std::string&
     const Route* pRoute = nullptr;
     bool bPathKnown = false;
     std::string strChannel;
-    for (const Route& route : ROUTES) {
+    for (const Route& route : m_vecRoutes) {
         std::vector<std::string> vecPattern = splitPath(route.szPattern);
         if (vecPattern.size() != vecParts.size()) continue;
         bool bMatch = true;
@@ -264,38 +248,45 @@ SimApiResponse SimApi::handle(const std::string& p_strMethod, const std::string&
                                     std::to_string(m_objCamera.channels()));
         }
     }
+    if (p_strBody.size() > MAX_BODY_BYTES) {
+        return failure(413, "the body is larger than " + std::to_string(MAX_BODY_BYTES) + " bytes");
+    }
     if (std::string(pRoute->szMethod) == "POST" && p_strBody.find_first_not_of(" \t\r\n") != std::string::npos) {
-        if (p_strBody.size() > MAX_BODY_BYTES) {
-            return failure(413, "the body is larger than " + std::to_string(MAX_BODY_BYTES) + " bytes");
-        }
-        if (jsonDepth(p_strBody) > MAX_BODY_DEPTH) {
-            return failure(400, "the body nests deeper than " + std::to_string(MAX_BODY_DEPTH) + " levels");
-        }
-        call.objBody = SimJson::parse(p_strBody, nullptr, false);
+        // The parser is told to keep nothing once too deep, and the request is refused whole.
+        bool bTooDeep = false;
+        auto depthGuard = [&bTooDeep](int p_nDepth, SimJson::parse_event_t p_eEvent, SimJson&) {
+            bool bOpens =
+                p_eEvent == SimJson::parse_event_t::object_start || p_eEvent == SimJson::parse_event_t::array_start;
+            if (bOpens && static_cast<size_t>(p_nDepth) >= MAX_BODY_DEPTH) bTooDeep = true;
+            return !bTooDeep;
+        };
+        call.objBody = SimJson::parse(p_strBody, depthGuard, false);
+        if (bTooDeep) return failure(400, "the body nests deeper than " + std::to_string(MAX_BODY_DEPTH) + " levels");
         if (call.objBody.is_discarded()) return failure(400, "the body is not JSON");
         if (!call.objBody.is_object()) return failure(400, "the body is not a JSON object");
     }
-    return (this->*pRoute->pfnHandler)(call);
+    SimApiResponse stResponse = (this->*pRoute->pfnHandler)(call);
+    // Whatever the request sent to the IA library goes to the channels' bounded logs, not the process's.
+    tidyIaLog(false);
+    return stResponse;
 }
 
 // ---- The IA call log --------------------------------------------------------------------------------------
 
 size_t SimApi::markIaLog() {
-    return iasim::calls().size();
+    return iasim::callCount();
 }
 
 std::vector<iasim::IaCall> SimApi::iaCallsSince(size_t p_nMark, int p_nChannel) {
-    std::vector<iasim::IaCall> vecAll = iasim::calls();
     std::vector<iasim::IaCall> vecMine;
-    for (size_t i = p_nMark; i < vecAll.size(); ++i) {
-        if (vecAll[i].nChannel == m_objCamera.iaChannel(p_nChannel)) vecMine.push_back(vecAll[i]);
+    for (iasim::IaCall& call : iasim::callsFrom(p_nMark)) {
+        if (call.nChannel == m_objCamera.iaChannel(p_nChannel)) vecMine.push_back(std::move(call));
     }
     return vecMine;
 }
 
 void SimApi::moveIaLogLocked() {
-    std::vector<iasim::IaCall> vecAll = iasim::calls();
-    iasim::clearCalls();
+    std::vector<iasim::IaCall> vecAll = iasim::takeCalls();
     std::lock_guard<std::mutex> lock(m_objBufferLock);
     for (const iasim::IaCall& call : vecAll) {
         for (int c = 1; c <= m_objCamera.channels(); ++c) {
@@ -374,7 +365,6 @@ SimApiResponse SimApi::runPasses(Call& p_call) {
                      {"switches", switchesJson(vecSwitches)},
                      {"channels", objChannels}};
     }
-    tidyIaLog(false);
     return {200, objResult};
 }
 
@@ -497,7 +487,6 @@ SimApiResponse SimApi::setParameters(Call& p_call) {
                      {"values", pairsJson(objKeys, pairsOfText(strPairs))},
                      {"ia_commands", objSent}};
     }
-    tidyIaLog(false);
     return {200, objResult};
 }
 

@@ -12,6 +12,7 @@
 #define IMAGETUNE_TOOLS_SIMAPI_H
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -29,7 +30,7 @@ struct SimApiResponse {
 
 class SimApi {
 public:
-    // Bodies larger than this are refused (by the HTTP layer, which never reads past it).
+    // Bodies larger than this are refused (by the HTTP layer too, which never reads past it).
     static const size_t MAX_BODY_BYTES = 65536;
 
     explicit SimApi(SimCamera& p_objCamera);
@@ -45,7 +46,9 @@ private:
         const char* szPattern;  // "{c}" stands for a channel number
         Handler pfnHandler;
     };
-    static const Route ROUTES[];
+    // Each group of routes registers its own; a request takes the first route that matches.
+    void addRoutes(std::initializer_list<Route> p_routes);
+    std::vector<Route> m_vecRoutes;  // filled by the constructor only
 
     // Camera.
     SimApiResponse getCamera(Call& p_call);

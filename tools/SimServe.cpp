@@ -9,11 +9,19 @@
 #include "SimServer.h"
 
 const char* const SIM_SERVE_HELP =
-    "usage: imagetune-sim [options] serve [--port N] [--bind ADDR]\n"
+    "usage: imagetune-sim [options] serve [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token]\n"
     "Starts the camera's channels and serves their web page and JSON API until Ctrl-C (SIGINT or SIGTERM).\n"
-    "  --port N     the TCP port, 0 to 65535 (default 8080; 0 takes any free port and names it)\n"
-    "  --bind ADDR  the numeric IPv4 or IPv6 address to listen on (default 127.0.0.1, this machine only)\n"
-    "Open http://127.0.0.1:8080/ in a browser; README.md lists the API's routes.\n";
+    "  --port N            the TCP port, 0 to 65535 (default 8080; 0 takes any free port and names it)\n"
+    "  --bind ADDR         the numeric IPv4 or IPv6 address to listen on (default 127.0.0.1, this machine only).\n"
+    "                      Any other address hands the camera to every client that reaches it: reads and\n"
+    "                      writes then need the secret token that serve prints in the page's address, and\n"
+    "                      plain HTTP carries that token in clear, so use it on a network you trust\n"
+    "  --allow-host NAME   a host name the page may be opened by (the Host header; by default only the\n"
+    "                      listening address, localhost on loopback, the machine's addresses on 0.0.0.0 or ::)\n"
+    "  --require-token     ask for the token on 127.0.0.1 too\n"
+    "Only the page's own origin may call the API, and every POST must be Content-Type: application/json.\n"
+    "A request must be whole within 10 seconds; at most 256 connections are served at once.\n"
+    "Open the address serve prints in a browser; README.md lists the API's routes.\n";
 
 namespace {
 
@@ -42,8 +50,13 @@ bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions
             p_bHelp = true;
             return true;
         }
-        if (strWord != "--port" && strWord != "--bind") {
-            p_strError = "serve takes --port N and --bind ADDR, not " + strWord + " (see serve --help)";
+        if (strWord == "--require-token") {
+            p_stOptions.bRequireToken = true;
+            continue;
+        }
+        if (strWord != "--port" && strWord != "--bind" && strWord != "--allow-host") {
+            p_strError = "serve takes --port N, --bind ADDR, --allow-host NAME and --require-token, not " + strWord +
+                         " (see serve --help)";
             return false;
         }
         if (i + 1 >= p_vecWords.size()) {
@@ -59,6 +72,15 @@ bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions
                 return false;
             }
             p_stOptions.nPort = atoi(strValue.c_str());
+        } else if (strWord == "--allow-host") {
+            // A name as a Host header gives it: letters, digits, dots, dashes, or a bracketed IPv6 address.
+            if (strValue.empty() || strValue.size() > 253 ||
+                strValue.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-[]:") !=
+                    std::string::npos) {
+                p_strError = "serve --allow-host " + strValue + ": expected a host name or address";
+                return false;
+            }
+            p_stOptions.vecAllowHosts.push_back(strValue);
         } else {
             if (!numericAddress(strValue)) {
                 p_strError = "serve --bind " + strValue + ": expected a numeric IPv4 or IPv6 address";

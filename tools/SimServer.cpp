@@ -1,37 +1,39 @@
-// The web server of "imagetune-sim serve" over Debian's cpp-httplib: the page's files, the API (SimApi.cpp),
-// JSON errors for whatever HTTP itself refuses, the library's own output, and an orderly stop on SIGINT or
+// The web server of "imagetune-sim serve" over GNU libmicrohttpd: the HTTP transport of the site
+// (SimServerSite.h), bounded against hostile clients, the library's own output, and an orderly stop on SIGINT or
 // SIGTERM.
+//
+// Each of a few workers waits on its connections in an event loop, so a slow client holds a connection and
+// never a worker; a request runs its handler once it is whole, on the worker that read it.
 #include "SimServer.h"
 
-#include <httplib.h>
-#include <pthread.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
 
 #include "SimApi.h"
-#include "SimFiles.h"
+#include "SimServerSite.h"
 
 namespace {
 
-const size_t MAX_PAGE_FILE_BYTES = 1u << 20;
-
-// The page's files, served from memory.
-const struct {
-    const char* szPath;
-    const char* szFile;
-    const char* szType;
-} PAGE_FILES[] = {
-    {"/", "index.html", "text/html; charset=utf-8"},
-    {"/index.html", "index.html", "text/html; charset=utf-8"},
-    {"/app.js", "app.js", "text/javascript; charset=utf-8"},
-    {"/style.css", "style.css", "text/css; charset=utf-8"},
-};
+const unsigned WORKERS = 4;
+// On every answer.
+const std::pair<const char*, const char*> FIXED_HEADERS[] = {{"Cache-Control", "no-store"},
+                                                             {"X-Content-Type-Options", "nosniff"}};
+// Per connection: the request line and headers, and the read buffer, live in this much memory.
+const size_t CONNECTION_MEMORY = 32 * 1024;
 
 // One line at a time on standard error, whichever thread writes it.
 class ServerLog {
@@ -116,25 +118,242 @@ private:
     std::thread m_reader;
 };
 
-void sendJson(httplib::Response& p_res, int p_nStatus, const SimJson& p_objBody) {
-    p_res.status = p_nStatus;
-    p_res.set_content(p_objBody.dump(-1, ' ', false, SimJson::error_handler_t::replace) + "\n", "application/json");
-}
-
-// What HTTP itself refused, before any handler ran.
-std::string httpRefusal(int p_nStatus) {
-    switch (p_nStatus) {
-        case 400:
-            return "the request is not valid HTTP";
-        case 413:
-            return "the body is larger than " + std::to_string(SimApi::MAX_BODY_BYTES) + " bytes";
-        case 414:
-            return "the address is too long";
-        case 431:
-            return "the request's headers are too large";
-        default:
-            return "the request was refused (HTTP " + std::to_string(p_nStatus) + ")";
+// Connections whose request is not whole within SERVE_REQUEST_SECONDS of their start, or of the end of their
+// previous answer, are shut down from here: the transport's own timeout starts again with every byte, so a client
+// that trickles its bytes would otherwise keep its connection for ever.
+class RequestDeadlines {
+public:
+    void opened(MHD_Connection* p_pConnection) {
+        const MHD_ConnectionInfo* pInfo = MHD_get_connection_info(p_pConnection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_mapDue[p_pConnection] = {pInfo != nullptr ? pInfo->connect_fd : -1, dueNow(), true};
     }
+    // Before the transport closes the socket, so that a shutdown here never reaches another connection's socket.
+    void closed(MHD_Connection* p_pConnection) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_mapDue.erase(p_pConnection);
+    }
+    size_t open() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_mapDue.size();
+    }
+    void arm(MHD_Connection* p_pConnection, bool p_bArmed) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_mapDue.find(p_pConnection);
+        if (it == m_mapDue.end()) return;
+        it->second.tDue = dueNow();
+        it->second.bArmed = p_bArmed;
+    }
+    void run() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_bStopping) {
+            m_cvStop.wait_for(lock, std::chrono::milliseconds(250));
+            auto tNow = std::chrono::steady_clock::now();
+            for (auto& entry : m_mapDue) {
+                if (!entry.second.bArmed || entry.second.tDue > tNow || entry.second.nFd < 0) continue;
+                entry.second.bArmed = false;
+                shutdown(entry.second.nFd, SHUT_RDWR);  // the worker sees the end and closes the connection
+            }
+        }
+    }
+    void stop() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStopping = true;
+        m_cvStop.notify_all();
+    }
+
+private:
+    struct Due {
+        int nFd;
+        std::chrono::steady_clock::time_point tDue;
+        bool bArmed;
+    };
+    static std::chrono::steady_clock::time_point dueNow() {
+        return std::chrono::steady_clock::now() + std::chrono::seconds(SERVE_REQUEST_SECONDS);
+    }
+
+    std::mutex m_mutex;  // everything below: written by the workers and the thread of run
+    std::condition_variable m_cvStop;
+    std::map<MHD_Connection*, Due> m_mapDue;
+    bool m_bStopping = false;
+};
+
+// One request while it arrives: its headers, then its body piece by piece.
+struct Exchange {
+    SimHttpRequest stRequest;
+    size_t nMaxBody = 0;
+    bool bAnswered = false;
+};
+
+class Transport {
+public:
+    Transport(const SimServerSite& p_objSite, ServerLog& p_objLog) : m_objSite(p_objSite), m_objLog(p_objLog) {}
+
+    RequestDeadlines& deadlines() { return m_objDeadlines; }
+
+    static MHD_Result onRequest(void* p_pSelf, MHD_Connection* p_pConnection, const char* p_szUrl,
+                                const char* p_szMethod, const char*, const char* p_pUpload, size_t* p_pnUpload,
+                                void** p_ppExchange) {
+        Transport& self = *static_cast<Transport*>(p_pSelf);
+        Exchange* pExchange = static_cast<Exchange*>(*p_ppExchange);
+        if (pExchange == nullptr) {
+            pExchange = new Exchange;
+            *p_ppExchange = pExchange;
+            return self.headersIn(p_pConnection, p_szUrl, p_szMethod, *pExchange);
+        }
+        if (pExchange->bAnswered) {
+            *p_pnUpload = 0;
+            return MHD_YES;
+        }
+        if (*p_pnUpload > 0) {
+            size_t nPiece = *p_pnUpload;
+            *p_pnUpload = 0;
+            std::string& strBody = pExchange->stRequest.strBody;
+            if (nPiece > pExchange->nMaxBody - strBody.size()) {
+                self.refuseMidBody(p_pConnection, *pExchange);
+                return MHD_NO;  // the transport closes the connection
+            }
+            strBody.append(p_pUpload, nPiece);
+            return MHD_YES;
+        }
+        self.m_objDeadlines.arm(p_pConnection, false);
+        return self.send(p_pConnection, *pExchange, self.answer(pExchange->stRequest));
+    }
+
+    static void onCompleted(void* p_pSelf, MHD_Connection* p_pConnection, void** p_ppExchange,
+                            MHD_RequestTerminationCode) {
+        delete static_cast<Exchange*>(*p_ppExchange);
+        *p_ppExchange = nullptr;
+        static_cast<Transport*>(p_pSelf)->m_objDeadlines.arm(p_pConnection, true);
+    }
+
+    static void onConnection(void* p_pSelf, MHD_Connection* p_pConnection, void**,
+                             MHD_ConnectionNotificationCode p_eWhat) {
+        RequestDeadlines& objDeadlines = static_cast<Transport*>(p_pSelf)->m_objDeadlines;
+        if (p_eWhat == MHD_CONNECTION_NOTIFY_STARTED) {
+            objDeadlines.opened(p_pConnection);
+        } else {
+            objDeadlines.closed(p_pConnection);
+        }
+    }
+
+    // Past the cap a connection is closed at once: the transport's own limit would leave it waiting unanswered in
+    // the listening socket's queue.
+    static MHD_Result onAccept(void* p_pSelf, const sockaddr*, socklen_t) {
+        return static_cast<Transport*>(p_pSelf)->m_objDeadlines.open() < SERVE_MAX_CONNECTIONS ? MHD_YES : MHD_NO;
+    }
+
+    static void onLog(void* p_pSelf, const char* p_szFormat, va_list p_args) {
+        char szLine[512];
+        vsnprintf(szLine, sizeof(szLine), p_szFormat, p_args);
+        size_t nLength = strlen(szLine);
+        while (nLength > 0 && szLine[nLength - 1] == '\n') szLine[--nLength] = '\0';
+        static_cast<Transport*>(p_pSelf)->m_objLog.note("http: %s", szLine);
+    }
+
+private:
+    static MHD_Result addField(void* p_pFields, MHD_ValueKind, const char* p_szName, const char* p_szValue) {
+        static_cast<SimHttpFields*>(p_pFields)->emplace_back(p_szName, p_szValue != nullptr ? p_szValue : "");
+        return MHD_YES;
+    }
+
+    MHD_Result headersIn(MHD_Connection* p_pConnection, const char* p_szUrl, const char* p_szMethod,
+                         Exchange& p_exchange) {
+        SimHttpRequest& stRequest = p_exchange.stRequest;
+        stRequest.strMethod = p_szMethod;
+        stRequest.strPath = p_szUrl;
+        MHD_get_connection_values(p_pConnection, MHD_HEADER_KIND, addField, &stRequest.vecHeaders);
+        MHD_get_connection_values(p_pConnection, MHD_GET_ARGUMENT_KIND, addField, &stRequest.vecArgs);
+        long long nDeclared = -1;
+        const std::string* pLength = stRequest.header("Content-Length");
+        if (pLength != nullptr && stRequest.header("Transfer-Encoding") == nullptr) {
+            nDeclared = pLength->size() <= 18 ? atoll(pLength->c_str()) : LLONG_MAX;
+        }
+        SimHttpReply stRefusal;
+        if (!m_objSite.admit(stRequest, nDeclared, stRefusal)) return send(p_pConnection, p_exchange, stRefusal);
+        p_exchange.nMaxBody = m_objSite.maxBody(stRequest.strPath);
+        return MHD_YES;
+    }
+
+    // The transport takes an answer only before the body or after all of it; a chunked body that passes the
+    // bound is answered here, on the socket, before the transport closes it.
+    void refuseMidBody(MHD_Connection* p_pConnection, Exchange& p_exchange) {
+        p_exchange.bAnswered = true;
+        SimHttpReply stReply =
+            jsonReply(413, {{"error", "the body is larger than " + std::to_string(p_exchange.nMaxBody) + " bytes"}});
+        m_objLog.note("%s %s -> 413", p_exchange.stRequest.strMethod.c_str(), p_exchange.stRequest.strPath.c_str());
+        std::string strBytes =
+            "HTTP/1.1 413 Content Too Large\r\nConnection: close\r\nContent-Type: " + stReply.strType;
+        for (const auto& header : FIXED_HEADERS) strBytes += std::string("\r\n") + header.first + ": " + header.second;
+        strBytes += "\r\nContent-Length: " + std::to_string(stReply.strBody.size()) + "\r\n\r\n" + stReply.strBody;
+        const MHD_ConnectionInfo* pInfo = MHD_get_connection_info(p_pConnection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (pInfo == nullptr) return;
+        // A few hundred bytes into a socket that has sent nothing since the headers: the buffer takes them whole.
+        if (::send(pInfo->connect_fd, strBytes.data(), strBytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0) {
+            shutdown(pInfo->connect_fd, SHUT_WR);
+        }
+    }
+
+    SimHttpReply answer(const SimHttpRequest& p_stRequest) {
+        try {
+            return m_objSite.handle(p_stRequest);
+        } catch (const std::exception& e) {
+            m_objLog.warn("%s %s failed: %s", p_stRequest.strMethod.c_str(), p_stRequest.strPath.c_str(), e.what());
+            return jsonReply(500, {{"error", std::string("the server failed on this request: ") + e.what()}});
+        }
+    }
+
+    MHD_Result send(MHD_Connection* p_pConnection, Exchange& p_exchange, const SimHttpReply& p_stReply) {
+        p_exchange.bAnswered = true;
+        m_objLog.note("%s %s -> %d", p_exchange.stRequest.strMethod.c_str(), p_exchange.stRequest.strPath.c_str(),
+                      p_stReply.nStatus);
+        MHD_Response* pResponse = MHD_create_response_from_buffer(
+            p_stReply.strBody.size(), const_cast<char*>(p_stReply.strBody.data()), MHD_RESPMEM_MUST_COPY);
+        if (pResponse == nullptr) return MHD_NO;
+        MHD_add_response_header(pResponse, "Content-Type", p_stReply.strType.c_str());
+        for (const auto& header : FIXED_HEADERS) MHD_add_response_header(pResponse, header.first, header.second);
+        for (const auto& header : p_stReply.vecHeaders)
+            MHD_add_response_header(pResponse, header.first.c_str(), header.second.c_str());
+        MHD_Result eQueued = MHD_queue_response(p_pConnection, static_cast<unsigned>(p_stReply.nStatus), pResponse);
+        MHD_destroy_response(pResponse);
+        return eQueued;
+    }
+
+    const SimServerSite& m_objSite;
+    ServerLog& m_objLog;
+    RequestDeadlines m_objDeadlines;
+};
+
+// A listening socket of our own: no SO_REUSEPORT, so a port that another server holds is an error here.
+int listenOn(const std::string& p_strBind, int p_nPort, int& p_nBound, bool& p_bIpv6, std::string& p_strError) {
+    sockaddr_storage stAddr{};
+    socklen_t nAddrLen = 0;
+    auto* pAddr4 = reinterpret_cast<sockaddr_in*>(&stAddr);
+    auto* pAddr6 = reinterpret_cast<sockaddr_in6*>(&stAddr);
+    p_bIpv6 = inet_pton(AF_INET, p_strBind.c_str(), &pAddr4->sin_addr) != 1;
+    if (!p_bIpv6) {
+        pAddr4->sin_family = AF_INET;
+        pAddr4->sin_port = htons(static_cast<uint16_t>(p_nPort));
+        nAddrLen = sizeof(*pAddr4);
+    } else {
+        inet_pton(AF_INET6, p_strBind.c_str(), &pAddr6->sin6_addr);
+        pAddr6->sin6_family = AF_INET6;
+        pAddr6->sin6_port = htons(static_cast<uint16_t>(p_nPort));
+        nAddrLen = sizeof(*pAddr6);
+    }
+    int nFd = socket(stAddr.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    int nOn = 1;
+    // SO_REUSEADDR only lets a restarted server past its old connections' TIME_WAIT.
+    if (nFd < 0 || setsockopt(nFd, SOL_SOCKET, SO_REUSEADDR, &nOn, sizeof(nOn)) != 0 ||
+        bind(nFd, reinterpret_cast<sockaddr*>(&stAddr), nAddrLen) != 0 || listen(nFd, 128) != 0 ||
+        getsockname(nFd, reinterpret_cast<sockaddr*>(&stAddr), &nAddrLen) != 0) {
+        p_strError = "cannot listen on " + p_strBind + " port " + std::to_string(p_nPort) + ": " + strerror(errno);
+        if (errno == EADDRINUSE) p_strError += " (another program holds the port: try --port 0)";
+        if (nFd >= 0) close(nFd);
+        return -1;
+    }
+    p_nBound = ntohs(p_bIpv6 ? pAddr6->sin6_port : pAddr4->sin_port);
+    return nFd;
 }
 
 }  // namespace
@@ -147,96 +366,66 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
             "next to the program";
         return false;
     }
-    std::map<std::string, std::pair<std::string, const char*>> mapPage;
-    for (const auto& stFile : PAGE_FILES) {
-        std::string strText;
-        std::string strPath = p_strWebDir + "/" + stFile.szFile;
-        SimReadResult eRead = readGuardedFile(strPath, MAX_PAGE_FILE_BYTES, strText, p_strError);
-        if (eRead == SIM_READ_MISSING) p_strError = "cannot serve: " + strPath + " is missing";
-        if (eRead != SIM_READ_OK) return false;
-        mapPage[stFile.szPath] = {strText, stFile.szType};
+    SimPageFiles mapPage;
+    if (!readPageFiles(p_strWebDir, mapPage, p_strError)) return false;
+
+    int nPort = 0;
+    bool bIpv6 = false;
+    int nListen = listenOn(p_stOptions.strBind, p_stOptions.nPort, nPort, bIpv6, p_strError);
+    if (nListen < 0) return false;
+    bool bToken = p_stOptions.bRequireToken || !loopbackAddress(p_stOptions.strBind);
+    std::string strToken = bToken ? newToken() : "";
+    if (bToken && strToken.empty()) {
+        close(nListen);
+        p_strError = "cannot serve: no random token could be made (/dev/urandom cannot be read)";
+        return false;
     }
 
     ServerLog objLog(p_objOut, p_bVerbose);
     SimApi objApi(p_objCamera);
-    httplib::Server objServer;
-    objServer.set_payload_max_length(SimApi::MAX_BODY_BYTES);
-    objServer.set_read_timeout(5, 0);
-    objServer.set_write_timeout(5, 0);
-    objServer.set_default_headers({{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}});
-    auto dispatch = [&](const httplib::Request& p_req, httplib::Response& p_res) {
-        if (p_req.path == "/api" || p_req.path.compare(0, 5, "/api/") == 0) {
-            SimApiResponse stResponse = objApi.handle(p_req.method, p_req.path, p_req.body);
-            sendJson(p_res, stResponse.nStatus, stResponse.objBody);
-            return;
-        }
-        auto it = mapPage.find(p_req.path);
-        if (it == mapPage.end()) {
-            sendJson(p_res, 404, {{"error", "no such page: " + p_req.path}});
-        } else if (p_req.method != "GET" && p_req.method != "HEAD") {
-            sendJson(p_res, 405, {{"error", p_req.method + " is not allowed on " + p_req.path}});
-        } else {
-            p_res.set_content(it->second.first, it->second.second);
-        }
-    };
-    objServer.Get(".*", dispatch);
-    objServer.Post(".*", dispatch);
-    objServer.Put(".*", dispatch);
-    objServer.Patch(".*", dispatch);
-    objServer.Delete(".*", dispatch);
-    objServer.Options(".*", dispatch);
-    objServer.set_error_handler([](const httplib::Request&, httplib::Response& p_res) {
-        if (p_res.body.empty()) sendJson(p_res, p_res.status, {{"error", httpRefusal(p_res.status)}});
-    });
-    objServer.set_exception_handler(
-        [&](const httplib::Request& p_req, httplib::Response& p_res, std::exception_ptr p_ex) {
-            std::string strWhat = "unknown";
-            try {
-                std::rethrow_exception(p_ex);
-            } catch (const std::exception& e) {
-                strWhat = e.what();
-            } catch (...) {
-            }
-            objLog.warn("%s %s failed: %s", p_req.method.c_str(), p_req.path.c_str(), strWhat.c_str());
-            sendJson(p_res, 500, {{"error", "the server failed on this request: " + strWhat}});
-        });
-    objServer.set_logger([&](const httplib::Request& p_req, const httplib::Response& p_res) {
-        objLog.note("%s %s -> %d", p_req.method.c_str(), p_req.path.c_str(), p_res.status);
-    });
-
-    int nPort = p_stOptions.nPort;
-    if (nPort == 0) {
-        nPort = objServer.bind_to_any_port(p_stOptions.strBind);
-        if (nPort <= 0) {
-            p_strError = "cannot listen on " + p_stOptions.strBind + ": " + strerror(errno);
-            return false;
-        }
-    } else if (!objServer.bind_to_port(p_stOptions.strBind, nPort)) {
-        p_strError = "cannot listen on " + p_stOptions.strBind + " port " + std::to_string(nPort) + ": " +
-                     strerror(errno) + " (another program may use the port: try --port 0)";
-        return false;
-    }
+    SimServerSite objSite(siteAccess(p_stOptions.strBind, nPort, p_stOptions.vecAllowHosts, strToken));
+    mountServeRoutes(objSite, objApi, mapPage);
 
     LibraryOutputPipe objLibraryOutput(objLog);
     p_objCamera.setCaptureEachCall(false);
     if (!objLibraryOutput.begin()) p_objCamera.setCaptureEachCall(true);
 
-    std::atomic<bool> bStopping(false);
-    std::thread waiter([&] {
-        sigset_t set = serverSignals();
-        int nSignal = 0;
-        sigwait(&set, &nSignal);
-        bStopping.store(true);
-        objServer.stop();
-    });
+    Transport objTransport(objSite, objLog);
+    MHD_Daemon* pDaemon = MHD_start_daemon(
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ERROR_LOG | (bIpv6 ? MHD_USE_IPv6 : 0), 0,
+        &Transport::onAccept, &objTransport, &Transport::onRequest, &objTransport, MHD_OPTION_EXTERNAL_LOGGER,
+        &Transport::onLog, &objTransport, MHD_OPTION_LISTEN_SOCKET, nListen, MHD_OPTION_THREAD_POOL_SIZE, WORKERS,
+        MHD_OPTION_CONNECTION_LIMIT, 2 * SERVE_MAX_CONNECTIONS, MHD_OPTION_CONNECTION_TIMEOUT, SERVE_REQUEST_SECONDS,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, CONNECTION_MEMORY, MHD_OPTION_STRICT_FOR_CLIENT, 1,
+        MHD_OPTION_NOTIFY_COMPLETED, &Transport::onCompleted, &objTransport, MHD_OPTION_NOTIFY_CONNECTION,
+        &Transport::onConnection, &objTransport, MHD_OPTION_END);
+    if (pDaemon == nullptr) {
+        close(nListen);
+        objLibraryOutput.end();
+        p_objCamera.setCaptureEachCall(true);
+        p_strError = "cannot serve on " + p_stOptions.strBind + " port " + std::to_string(nPort) +
+                     ": the HTTP server did not start";
+        return false;
+    }
+    std::thread reaper([&] { objTransport.deadlines().run(); });
+
     std::string strHost =
         p_stOptions.strBind.find(':') != std::string::npos ? "[" + p_stOptions.strBind + "]" : p_stOptions.strBind;
-    objLog.warn("imagetune-sim: serving %d channel%s on http://%s:%d/ (Ctrl-C stops)", p_objCamera.channels(),
-                p_objCamera.channels() == 1 ? "" : "s", strHost.c_str(), nPort);
-    if (!bStopping.load()) objServer.listen_after_bind();
-    // Wake the waiter if the server ended for another reason.
-    if (!bStopping.load()) pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
+    objLog.warn("imagetune-sim: serving %d channel%s on http://%s:%d/%s (Ctrl-C stops)", p_objCamera.channels(),
+                p_objCamera.channels() == 1 ? "" : "s", strHost.c_str(), nPort,
+                strToken.empty() ? "" : ("?token=" + strToken).c_str());
+    if (!loopbackAddress(p_stOptions.strBind)) {
+        objLog.warn(
+            "imagetune-sim: every client that reaches %s can read and change the camera with the token "
+            "above, which plain HTTP carries in clear",
+            strHost.c_str());
+    }
+    sigset_t set = serverSignals();
+    int nSignal = 0;
+    sigwait(&set, &nSignal);
+    MHD_stop_daemon(pDaemon);
+    objTransport.deadlines().stop();
+    reaper.join();
     objLibraryOutput.end();
     p_objCamera.setCaptureEachCall(true);
     objLog.note("imagetune-sim: the server stopped");

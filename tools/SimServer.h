@@ -13,12 +13,20 @@
 
 struct SimServeOptions {
     std::string strBind = "127.0.0.1";
-    int nPort = 8080;  // 0: any free port (the banner names it)
+    int nPort = 8080;                        // 0: any free port (the banner names it)
+    bool bRequireToken = false;              // always so on an address other than loopback
+    std::vector<std::string> vecAllowHosts;  // more names that the Host header may give
 };
+
+// The bounds on clients: a request must be whole within SERVE_REQUEST_SECONDS of its connection's start or of the
+// previous answer on it (and no connection stays silent longer); more connections at once are refused.
+const unsigned SERVE_REQUEST_SECONDS = 10;
+const unsigned SERVE_MAX_CONNECTIONS = 256;
 
 extern const char* const SIM_SERVE_HELP;
 
-// The words after "serve": [--port N] [--bind ADDR]. A -h or --help gives p_bHelp.
+// The words after "serve": [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token]. A -h or --help
+// gives p_bHelp.
 bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions& p_stOptions, bool& p_bHelp,
                      std::string& p_strError);
 

@@ -1,7 +1,7 @@
-// serve in a build without cpp-httplib for its target (a cross build without libcpp-httplib-dev:ARCH).
+// serve in a build without libmicrohttpd for its target (a cross build without libmicrohttpd-dev:ARCH).
 #include "SimServer.h"
 
 bool serveCamera(SimCamera&, SimOutput&, bool, const SimServeOptions&, const std::string&, std::string& p_strError) {
-    p_strError = "serve: this imagetune-sim was built without the web server (libcpp-httplib-dev was not found)";
+    p_strError = "serve: this imagetune-sim was built without the web server (libmicrohttpd-dev was not found)";
     return false;
 }

@@ -100,6 +100,27 @@ std::vector<IaCall> calls(int p_nCmd) {
     return vecOut;
 }
 
+size_t callCount() {
+    State& stState = state();
+    std::lock_guard<std::mutex> objLock(stState.mutex);
+    return stState.vecLog.size();
+}
+
+std::vector<IaCall> callsFrom(size_t p_nFirst) {
+    State& stState = state();
+    std::lock_guard<std::mutex> objLock(stState.mutex);
+    if (p_nFirst >= stState.vecLog.size()) return {};
+    return std::vector<IaCall>(stState.vecLog.begin() + static_cast<std::ptrdiff_t>(p_nFirst), stState.vecLog.end());
+}
+
+std::vector<IaCall> takeCalls() {
+    State& stState = state();
+    std::lock_guard<std::mutex> objLock(stState.mutex);
+    std::vector<IaCall> vecTaken;
+    vecTaken.swap(stState.vecLog);
+    return vecTaken;
+}
+
 void clearCalls() {
     State& stState = state();
     std::lock_guard<std::mutex> objLock(stState.mutex);

@@ -111,6 +111,12 @@ struct IaCall {
 // Snapshots of the call log, oldest first: every call, or the calls of one command.
 std::vector<IaCall> calls();
 std::vector<IaCall> calls(int p_nCmd);
+// How many calls the log holds, and the calls from the p_nFirst-th on: a caller that marks the log before an
+// operation reads what the operation sent without a copy of the whole log.
+size_t callCount();
+std::vector<IaCall> callsFrom(size_t p_nFirst);
+// Every call, leaving the log empty: none is lost between the copy and the clearing.
+std::vector<IaCall> takeCalls();
 void clearCalls();
 // Logging costs a lock and a copy per call; benchmarks turn it off.
 void setLogging(bool p_bOn);

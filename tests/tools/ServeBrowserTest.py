@@ -4,7 +4,8 @@
 Usage: ServeBrowserTest.py TOOL SCREENSHOT   (TOOL may carry an emulator in front: it is split at blanks)
 Exit 0 when every check passed, 77 when it cannot run here (no Chromium, driver or Selenium), 1 otherwise.
 
-It starts serve on a fresh device root and loads the page, then:
+It starts serve on a fresh device root, asking for its token as a server beyond loopback does, and opens the
+address serve prints: the token leaves the address bar for a cookie that no script reads. Then:
   - changes a control (brightness) and sees the value come back from the library and its IA command listed;
   - switches the channel to the day/night scheme mode, tells the sensor it is night, runs the clock, and sees
     the page show the night scheme;
@@ -39,14 +40,14 @@ DRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 
 
 def start_server(tool, root, log):
-    command = tool.split() + ["--root", root, "serve", "--port", "0"]
+    command = tool.split() + ["--root", root, "serve", "--port", "0", "--require-token"]
     server = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=log, stdin=subprocess.DEVNULL)
     deadline = time.time() + 60
     while time.time() < deadline:
         with open(log.name) as text:
-            found = re.search(r"serving \d+ channels? on (http://[0-9.]+:\d+/)", text.read())
+            found = re.search(r"serving \d+ channels? on (http://[0-9.]+:\d+/)\?token=([0-9a-f]+) ", text.read())
         if found:
-            return server, found.group(1)
+            return server, found.group(1), found.group(2)
         if server.poll() is not None:
             break
         time.sleep(0.1)
@@ -55,8 +56,9 @@ def start_server(tool, root, log):
         raise AssertionError("serve did not start:\n" + text.read())
 
 
-def api(base, path):
-    with urllib.request.urlopen(base + path.lstrip("/"), timeout=30) as answer:
+def api(base, token, path):
+    request = urllib.request.Request(base + path.lstrip("/"), headers={"Authorization": "Bearer " + token})
+    with urllib.request.urlopen(request, timeout=30) as answer:
         return json.load(answer)
 
 
@@ -83,13 +85,15 @@ def main():
         return SKIP
     work = tempfile.mkdtemp(prefix="imagetune-serve-browser-")
     log = open(os.path.join(work, "serve.log"), "w+")
-    server, base = start_server(tool, os.path.join(work, "root"), log)
+    server, base, token = start_server(tool, os.path.join(work, "root"), log)
     driver = None
     try:
         driver = browser(os.path.join(work, "profile"))
         wait = WebDriverWait(driver, 30)
-        driver.get(base)
+        driver.get(base + "?token=" + token)
         wait.until(lambda d: d.find_element(By.TAG_NAME, "body").get_attribute("data-ready") == "true")
+        check(driver.current_url == base, f"the token left the address bar: {driver.current_url}")
+        check(token not in driver.execute_script("return document.cookie"), "no script reads the token")
 
         # The UI comes from the channel's UI style: its tabs as sections, its parameters as controls.
         tabs = [t.get_attribute("id") for t in driver.find_elements(By.CSS_SELECTOR, "#ui .tab")]
@@ -111,7 +115,7 @@ def main():
         wait.until(lambda d: "accepted" in d.find_element(By.ID, "write-result").text)
         rows = driver.find_elements(By.CSS_SELECTOR, "#ia-commands tbody tr[data-command='34']")
         check(rows and "63" in rows[0].text and "set" in rows[0].text, "the IA command of the write is listed")
-        values = {p["key"]: p["value"] for p in api(base, f"/api/channels/1/values")["values"]}
+        values = {p["key"]: p["value"] for p in api(base, token, f"/api/channels/1/values")["values"]}
         check(values[34] == 63, f"the library holds the new brightness: {values[34]}")
         check(driver.find_element(By.ID, "control-34").get_attribute("value") == "63", "the page shows it")
 

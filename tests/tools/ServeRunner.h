@@ -42,18 +42,21 @@ protected:
         testsupport::removeTree(m_strDir);
     }
 
-    // Starts serve with the options; the root is <dir>/root.
-    void startServer(const std::string& p_strOptions = "") {
+    // Starts serve with the options and the words after "serve"; the root is <dir>/root.
+    void startServer(const std::string& p_strOptions = "", const std::string& p_strServeWords = "") {
         std::string strCommand = std::string("exec ") + IMAGETUNE_SIM_PATH + " --root " + m_strDir + "/root " +
-                                 p_strOptions + " serve --port 0 </dev/null >/dev/null 2>" + m_strDir + "/serve.log";
+                                 p_strOptions + " serve --port 0 " + p_strServeWords + " </dev/null >/dev/null 2>" +
+                                 m_strDir + "/serve.log";
         const char* aszArgs[] = {"/bin/sh", "-c", strCommand.c_str(), nullptr};
         ASSERT_EQ(posix_spawn(&m_nPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(aszArgs), environ), 0);
         const std::string strBanner = " on http://127.0.0.1:";
         for (int i = 0; i < 600 && m_nPort == 0; ++i) {
             std::string strLog = serverLog();
             size_t nAt = strLog.find(strBanner);
-            if (nAt != std::string::npos && strLog.find("/ (", nAt) != std::string::npos) {
+            if (nAt != std::string::npos && strLog.find(" (Ctrl-C", nAt) != std::string::npos) {
                 m_nPort = std::atoi(strLog.c_str() + nAt + strBanner.size());
+                size_t nToken = strLog.find("/?token=", nAt);
+                if (nToken != std::string::npos) m_strToken = strLog.substr(nToken + 8, 32);
                 break;
             }
             int nStatus = 0;
@@ -72,6 +75,9 @@ protected:
         m_nPid = 0;
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     }
+
+    // The Host header of a client that opened the address serve printed.
+    std::string host() const { return "127.0.0.1:" + std::to_string(m_nPort); }
 
     std::string serverLog() const { return testsupport::readHostFile(m_strDir + "/serve.log"); }
 
@@ -114,11 +120,12 @@ protected:
         return stAnswer;
     }
 
-    HttpAnswer request(const std::string& p_strMethod, const std::string& p_strPath,
-                       const std::string& p_strBody = "") const {
-        return raw(p_strMethod + " " + p_strPath + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
-                   "Content-Type: application/json\r\nContent-Length: " + std::to_string(p_strBody.size()) +
-                   "\r\n\r\n" + p_strBody);
+    // p_strHeaders: more header lines, each ending in CRLF.
+    HttpAnswer request(const std::string& p_strMethod, const std::string& p_strPath, const std::string& p_strBody = "",
+                       const std::string& p_strHeaders = "") const {
+        return raw(p_strMethod + " " + p_strPath + " HTTP/1.1\r\nHost: " + host() + "\r\nConnection: close\r\n" +
+                   "Content-Type: application/json\r\n" + p_strHeaders +
+                   "Content-Length: " + std::to_string(p_strBody.size()) + "\r\n\r\n" + p_strBody);
     }
     nlohmann::json get(const std::string& p_strPath) const {
         HttpAnswer stAnswer = request("GET", p_strPath);
@@ -144,6 +151,7 @@ protected:
     std::string m_strDir;
     pid_t m_nPid = 0;
     int m_nPort = 0;
+    std::string m_strToken;  // "" when serve asks for none
 };
 
 #endif

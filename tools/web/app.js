@@ -32,11 +32,13 @@ function svg(tag, attributes) {
   return node;
 }
 
+// The server takes a POST only as JSON from the page's own origin; its token, when it asks for one, travels in
+// the cookie it set when the page was opened with the address it printed.
 async function api(method, path, body) {
-  const options = { method, headers: {} };
-  if (body !== undefined) {
+  const options = { method, headers: {}, credentials: "same-origin" };
+  if (method === "POST") {
     options.headers["Content-Type"] = "application/json";
-    options.body = JSON.stringify(body);
+    options.body = JSON.stringify(body === undefined ? {} : body);
   }
   const response = await fetch(path, options);
   const answer = await response.json();
