@@ -152,8 +152,40 @@ ForcedSwitchWork recordForcedSwitch(ISensorController& c) {
 }
 
 void replayForcedSwitch(const ForcedSwitchWork& p_stWork) {
+    replayForcedSwitch(p_stWork, p_stWork.nStatements);
+}
+
+unsigned countInitStatements() {
+    const std::string strCapture = hostPath("/tmp/bench-statements.txt");
+    writeDeviceFile("/tmp/Debug.sign", "7\n0\n");
+    std::fflush(stdout);
+    const int nSaved = ::dup(STDOUT_FILENO);
+    const int fd = ::open(strCapture.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, STDOUT_FILENO);
+    ::close(fd);
+    {
+        IdleVideoModule objVideo;
+        ISensorController c;
+        c.setChannelID(1);
+        c.setVideoStreamModule(&objVideo);
+        c.init(boxModule());
+        std::fflush(stdout);
+        ::dup2(nSaved, STDOUT_FILENO);
+        ::close(nSaved);
+        ::unlink(hostPath("/tmp/Debug.sign").c_str());
+        c.uinit();
+    }
+    const std::string strOut = readHostFile(strCapture);
+    ::unlink(strCapture.c_str());
+    unsigned nStatements = 0;
+    for (size_t nAt = strOut.find("\033[0m"); nAt != std::string::npos; nAt = strOut.find("\033[0m", nAt + 1))
+        ++nStatements;
+    return nStatements;
+}
+
+void replayForcedSwitch(const ForcedSwitchWork& p_stWork, unsigned p_nStatements) {
     static const std::string s_strSign = hostPath("/tmp/Debug.sign");
-    for (unsigned i = 0; i < p_stWork.nStatements; ++i) {
+    for (unsigned i = 0; i < p_nStatements; ++i) {
         volatile int nExists = ::access(s_strSign.c_str(), F_OK);
         (void)nExists;
     }

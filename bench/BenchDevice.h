@@ -59,8 +59,14 @@ struct ForcedSwitchWork {
 };
 ForcedSwitchWork recordForcedSwitch(ISensorController& c);
 // The least a forced switch can cost: the same calls, the statements' existence checks, and the line end
-// that ends the write.
+// that ends the write. With p_nStatements, that many existence checks instead of the switch's own.
 void replayForcedSwitch(const ForcedSwitchWork& p_stWork);
+void replayForcedSwitch(const ForcedSwitchWork& p_stWork, unsigned p_nStatements);
+
+// The statements one init of channel 1 on the device as it is makes: counted at debug level 7, where each
+// prints one coloured block. Each costs one existence check of the debug settings file, at any level. The
+// ordinary-path test holds these to the statements the described start makes.
+unsigned countInitStatements();
 
 // The same durable whole-file write the library makes (temporary file, write, fsync, rename, fsync of the
 // folder), in plain POSIX calls: the floor of a stored file.

@@ -100,7 +100,9 @@ private:
 // What init's steps need at the least: read the two style texts, parse both and print the merged one into
 // its file; parse that, print the dynamic style and parse it again for the factory data; then write every
 // scheme file and the version file (blank flash) or read the scheme files and write the version (used flash);
-// and send scheme 0 as the first forced switch does.
+// send scheme 0 as the first forced switch does; and check the debug settings once for each statement the
+// start makes (the first scheme's look-ups of a previous scheme that there is none of, its writes' lines, the
+// style and factory data's traces: the statements of the described start).
 class InitFloor : public Work {
 public:
     explicit InitFloor(bool p_bBlank)
@@ -114,6 +116,7 @@ public:
         auto c = benchdevice::startController(objVideo);
         m_stWork = benchdevice::recordForcedSwitch(*c);
         benchdevice::stopController(*c);
+        m_nStatements = benchdevice::countInitStatements();
         for (int s = 0; s < kSchemeCount && !p_bBlank; ++s) benchdevice::writeFileDurably(schemeFile(s), m_strScheme);
     }
     void run() override {
@@ -134,7 +137,7 @@ public:
             }
         }
         benchdevice::writeFileDurably(m_strFloorDir + "/floor_version.cfg", m_strVersion);
-        benchdevice::replayForcedSwitch(m_stWork);
+        benchdevice::replayForcedSwitch(m_stWork, m_nStatements);
     }
 
 private:
@@ -147,6 +150,7 @@ private:
     const std::string m_strScheme;
     const std::string m_strVersion;
     benchdevice::ForcedSwitchWork m_stWork;
+    unsigned m_nStatements;
 };
 
 class SwitchForced : public StartedChannel {
