@@ -17,6 +17,7 @@ set(IMAGETUNE_HOST_INCLUDE ${CMAKE_INSTALL_INCLUDEDIR}/imagetune/host)
 
 # ---- runtime and dev: the library
 file(GLOB _product_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/libimagetune/include/*.h)
+list(APPEND _product_headers ${PROJECT_BINARY_DIR}/libimagetune/include/ImagetuneVersion.h)
 # The support headers that the public and contract headers include (the callable and its safe pointer) and the
 # diagnostics and lock guard the library exports; its internal helpers stay out.
 foreach(_h Diagnostics.h Function.h QxMutexManager.h QxRuntimeError.h SafePointer.h)

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "DeviceRoot.h"
+#include "ImagetuneVersion.h"
 #include "SimDevice.h"
 #include "SimFiles.h"
 #include "SimServer.h"
 #include "SimSession.h"
 
 // The library's version text (version.cpp).
-extern "C" const char imagetune_version[];
 
 namespace {
 
@@ -151,7 +151,7 @@ int parseOptions(int argc, char** argv, Options& p_stOptions) {
         } else if (strArg == "--force") {
             p_stOptions.bForce = true;
         } else if (strArg == "--version") {
-            printf("imagetune-sim %s (%s)\n", IMAGETUNE_SIM_VERSION, imagetune_version);
+            printf("imagetune-sim %s (libimagetune %s)\n", IMAGETUNE_SIM_VERSION, imagetuneVersion(nullptr, nullptr, nullptr));
             return 1;
         } else if (strArg == "--key-table") {
             printf("%s", keyTableMarkdown().c_str());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "GThread.h"
+#include "ImagetuneApi.h"
 #include "MachineInfo.h"
 #include "ModuleConfigure.h"
 #include "QxMutex.h"
@@ -35,7 +36,7 @@ struct keycmd {
     char szFuncName[64];
 };
 
-class ISensorController {
+class IMAGETUNE_API ISensorController {
 public:
     // Bits of m_nStatus: which long operation is under way.
     static constexpr uint8_t STATUS_INIT = 0x01;
@@ -214,48 +215,48 @@ private:
         SensorKeyHandler pfnHandler;  // null for the rows that setParameters settles itself
         const char* szFuncName;
     };
-    static const KeyCmdRow s_astKeyCmdRows[];
-    static const u32 s_nKeyCmdRows;
+    IMAGETUNE_LOCAL static const KeyCmdRow s_astKeyCmdRows[];
+    IMAGETUNE_LOCAL static const u32 s_nKeyCmdRows;
 
     // --- key-command map and the generic handlers
     // Allocates m_nKeyCmdSum zeroed rows, fills them from the table, sets m_nKeyCmdSum to 166 and allocates
     // m_pstKeyValTmp with m_nKeyValSum pairs. Releases a previous map and scratch array first.
-    void buildKeyCmdMap();
-    int findFromKeyCmdMap(keycmd const* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd);
-    int doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doIoCrtl(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL void buildKeyCmdMap();
+    IMAGETUNE_LOCAL int findFromKeyCmdMap(keycmd const* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd);
+    IMAGETUNE_LOCAL int doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doIaCmdShutter(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doIoCrtl(u32 p_nKey, u32 p_nDir, void* p_pVal);
 
     // --- write path (no lock: the caller holds m_objMutex, or runs inside init or a scheme switch)
-    int setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bCache);
-    bool isKeyValSame(const KeyVal& p_stKeyVal);
+    IMAGETUNE_LOCAL int setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bCache);
+    IMAGETUNE_LOCAL bool isKeyValSame(const KeyVal& p_stKeyVal);
     // Near (163) and far (167) infrared strengths share a budget of 100 on a module with limited power.
-    bool irBudgetAllows(u32 p_nKey, u32 p_nVal);
+    IMAGETUNE_LOCAL bool irBudgetAllows(u32 p_nKey, u32 p_nVal);
     // The row that sends a key without a row of its own through doIaCmd.
-    static keycmd standByRow(u32 p_nKey);
+    IMAGETUNE_LOCAL static keycmd standByRow(u32 p_nKey);
 
     // --- feature handlers
-    int doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doImageAdjust(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int test_debugParam(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doFisheyeRotate(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doDIS(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doIaCmd_PanoTuning(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doMirror(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int doDNTime(u32 p_nKey, u32 p_nDir, void* p_pVal);
-    int notifyToVideo(int nKey, int nVal);
+    IMAGETUNE_LOCAL int doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doImageAdjust(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int test_debugParam(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doFisheyeRotate(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doDIS(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doIaCmd_PanoTuning(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doMirror(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int doDNTime(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    IMAGETUNE_LOCAL int notifyToVideo(int nKey, int nVal);
 
     // --- scheme switching (no lock of their own)
-    int switch_to(int nScheme, bool bForce = false);
-    int LPR_switch_to(int nScheme);
-    int judgeCurScheme(int& nScheme, int& nSchedule);
+    IMAGETUNE_LOCAL int switch_to(int nScheme, bool bForce = false);
+    IMAGETUNE_LOCAL int LPR_switch_to(int nScheme);
+    IMAGETUNE_LOCAL int judgeCurScheme(int& nScheme, int& nSchedule);
 
     // --- background thread: one pass of the body, and the field-of-view request
-    int sensorThread();
-    bool sync_fov();
+    IMAGETUNE_LOCAL int sensorThread();
+    IMAGETUNE_LOCAL bool sync_fov();
     // How a pass gets the controller's exclusion (m_objMutex with m_objPassMutex) for its scheme decision. The
     // thread's own passes only try the pass lock and leave the decision to the next pass when it is taken:
     // whoever holds it may be stopping the thread.
@@ -264,24 +265,24 @@ private:
         PASS_WAIT_LOCK,  // a synchronous pass on a thread that holds neither lock
         PASS_LOCK_HELD,  // a synchronous pass whose caller holds both (init, which takes them itself)
     };
-    int sensorPass(SensorPassLock p_eLock);
+    IMAGETUNE_LOCAL int sensorPass(SensorPassLock p_eLock);
     // Serves a pending field-of-view request addressed to this channel; needs no lock.
-    void serveFovRequest();
+    IMAGETUNE_LOCAL void serveFovRequest();
     // The scheme decision of one pass; runs under m_objMutex (or its caller's exclusive use).
-    void decideScheme();
+    IMAGETUNE_LOCAL void decideScheme();
     // Waits in 0.5 s steps while a reset, restore or switch is under way.
-    void waitWhileBusy();
+    IMAGETUNE_LOCAL void waitWhileBusy();
 
     // The IA library's channel, m_nCameraID - 1, without overflow for any channel number the application set.
-    int iaChannel() const { return m_nCameraID > INT32_MIN ? m_nCameraID - 1 : INT32_MIN; }
+    IMAGETUNE_LOCAL int iaChannel() const { return m_nCameraID > INT32_MIN ? m_nCameraID - 1 : INT32_MIN; }
 
     // Whether the scheme file may be replaced by the current layout: always for a layout built from a whole
     // style; otherwise only where nothing is stored yet or the stored file has this very layout.
-    bool mayReplaceSchemeFile(const char* p_szFile);
+    IMAGETUNE_LOCAL bool mayReplaceSchemeFile(const char* p_szFile);
 
     // Frees the map, the scratch arrays, the scheme storage and a separate factory array, each only if
     // present, and nulls the pointers: safe to call twice.
-    void releaseArrays();
+    IMAGETUNE_LOCAL void releaseArrays();
 
     // Members in declaration order. Unless a note says otherwise a member is written and read by the
     // application thread that holds m_objMutex, or by init/uinit before the thread starts or after it stopped.

@@ -3,6 +3,8 @@
 #ifndef IMAGETUNE_SENSOR_H
 #define IMAGETUNE_SENSOR_H
 
+#include "ImagetuneApi.h"
+
 #include <atomic>
 #include <string>
 
@@ -42,19 +44,14 @@ struct SysConfig {
 // Process-wide display flags shared by every channel (the last write wins).
 // Written by init, the show-flag setters and the style request of any channel; read by the style builder and
 // doBeaway on any thread.
-extern std::atomic<bool> g_bShoWBeawayFalg;
-extern std::atomic<bool> g_bShoWFisheyeRotateFlag;
-void setshowBeawayFalg(bool p_bShow);
-bool getshowBeawayFalg();
-void setshowFisheyeRotateFlag(bool p_bShow);
+extern IMAGETUNE_API std::atomic<bool> g_bShoWBeawayFalg;
+extern IMAGETUNE_API std::atomic<bool> g_bShoWFisheyeRotateFlag;
+IMAGETUNE_API void setshowBeawayFalg(bool p_bShow);
+IMAGETUNE_API bool getshowBeawayFalg();
+IMAGETUNE_API void setshowFisheyeRotateFlag(bool p_bShow);
 
-int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
+IMAGETUNE_API int initSysConf(int p_nChannelID, const ModuleConfigure& p_objModuleConfigure, SysConfig* p_stSysConf);
 // Releases the owned texts and leaves their pointers null, so that a second call releases nothing.
-void uinitSysConf(SysConfig* p_stSysConf);
-
-enum SysConfUIFileKind { SYSCONF_UI_COMMON_FILE, SYSCONF_UI_LANGUAGE_FILE };
-// The common-file or language-file path of the UI-file entry with that id, else of the first entry; an
-// empty string while the table is empty or the entry has no path.
-std::string sysConfUIFile(const SysConfig* p_stSysConf, int nId, SysConfUIFileKind p_eKind);
+IMAGETUNE_API void uinitSysConf(SysConfig* p_stSysConf);
 
 #endif

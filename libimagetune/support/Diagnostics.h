@@ -18,14 +18,16 @@
 #ifndef IMAGETUNE_SUPPORT_DIAGNOSTICS_H
 #define IMAGETUNE_SUPPORT_DIAGNOSTICS_H
 
+#include "ImagetuneApi.h"
+
 #include <cstdarg>
 
 // Written by whichever thread last ran updateDebugLevel; read them through sns_debug_level() and
 // sns_assert_enabled() (relaxed atomic loads), not directly, so that concurrent refreshes stay race-free.
-extern int g_nDebugLevel;
-extern bool g_bEnAssert;
+extern IMAGETUNE_API int g_nDebugLevel;
+extern IMAGETUNE_API bool g_bEnAssert;
 
-void updateDebugLevel();
+IMAGETUNE_API void updateDebugLevel();
 
 enum SnsReportForm {
     SNS_FORM_ERRMSG,     // "[sensor assert]", level >= 0, error log

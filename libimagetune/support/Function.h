@@ -3,17 +3,18 @@
 #ifndef IMAGETUNE_SUPPORT_FUNCTION_H
 #define IMAGETUNE_SUPPORT_FUNCTION_H
 
+#include "ImagetuneApi.h"
 #include "SafePointer.h"
 
 template <typename R>
-class function_obj_base {
+class IMAGETUNE_API function_obj_base {
 public:
     virtual ~function_obj_base() {}
     virtual R operator()() = 0;
 };
 
 template <typename R, typename F>
-class function_obj : public function_obj_base<R> {
+class IMAGETUNE_API function_obj : public function_obj_base<R> {
 public:
     explicit function_obj(F p_fn) : m_fn(p_fn) {}
     R operator()() override { return m_fn(); }
@@ -24,7 +25,7 @@ private:
 
 // A member operation R (C::*)() bound to one object.
 template <typename R, typename C>
-class bind_funcobj0 {
+class IMAGETUNE_API bind_funcobj0 {
 public:
     typedef R (C::*Member)();
     bind_funcobj0(Member p_pfn, C* p_pObj) : m_pfn(p_pfn), m_pObj(p_pObj) {}
@@ -36,7 +37,7 @@ private:
 };
 
 template <typename R>
-class function {
+class IMAGETUNE_API function {
 public:
     // A null function would crash at the first call: it is refused like a null target.
     explicit function(R (*p_pfn)()) : m_ptr(adopt(p_pfn ? new function_obj<R, R (*)()>(p_pfn) : nullptr)) {}

@@ -5,7 +5,9 @@
 #include <exception>
 #include <string>
 
-class QxRuntimeError : public std::exception {
+#include "ImagetuneApi.h"
+
+class IMAGETUNE_API QxRuntimeError : public std::exception {
 public:
     explicit QxRuntimeError(const std::string& p_strMsg) : m_strMsg(p_strMsg) {}
     explicit QxRuntimeError(const char* const& p_szMsg) {

@@ -7,16 +7,17 @@
 #include <string>
 #include <typeinfo>
 
+#include "ImagetuneApi.h"
 #include "QxRuntimeError.h"
 #include "RefCount.h"
 
-class BaseSafePointer {
+class IMAGETUNE_API BaseSafePointer {
 public:
     virtual ~BaseSafePointer() {}
 };
 
 template <typename T>
-class SafePointer : public BaseSafePointer {
+class IMAGETUNE_API SafePointer : public BaseSafePointer {
 public:
     explicit SafePointer(T* p_pointer) : m_pointer(p_pointer), m_pRefCount(nullptr) {
         if (m_pointer == nullptr) ThrowNullPointerException("Construct from NULL original pointer");
