@@ -65,8 +65,8 @@ TEST_F(SimToolTest, ScheduleAgreesWithTheSensorThreadOverADay) {
     const char* const aSetups[] = {
         OVERLAP,
         "scheme 1\nset (8001,0)(8003,6)\nflush\nscheme 2\nset (8001,8)(8002,30)(8003,18)(8004,15)\nflush\n"
-        "scheme 0\nset (8001,20)(8003,24)(8000,1)\nflush\n",
-        "scheme 2\nset (8001,0)(8003,24)\nflush\nscheme 0\nset (8001,23)(8003,24)(8000,1)\nflush\n",
+        "scheme 0\nset (8001,20)(8003,24)(8000,1)\n",
+        "scheme 2\nset (8001,0)(8003,24)\nscheme 0\nset (8001,23)(8003,24)(8000,1)\n",
     };
     for (const char* szSetup : aSetups) {
         SimResult r =
