@@ -71,7 +71,9 @@ endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_SRC} -B ${CONSUMER_BUILD}/missing -G ${GENERATOR}
                         -DCMAKE_PREFIX_PATH=${PREFIX}-lib ${_toolchain}
                 RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err)
-if(_rc EQUAL 0 OR NOT "${_out}${_err}" MATCHES "lacks its component \"host\": install it with cmake --install")
+# CMake wraps the message: read it as one line.
+string(REGEX REPLACE "[ \n]+" " " _said "${_out}${_err}")
+if(_rc EQUAL 0 OR NOT _said MATCHES "lacks its component \"host\": install it with cmake --install")
   message(FATAL_ERROR "a missing component was not named (status ${_rc}):\n${_out}\n${_err}")
 endif()
 file(REMOVE_RECURSE ${PREFIX}-lib ${CONSUMER_BUILD}/missing)
