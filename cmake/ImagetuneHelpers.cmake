@@ -19,6 +19,8 @@ function(imagetune_component)
     return()
   endif()
   add_library(${C_NAME}_obj OBJECT ${_src})
+  # Hidden by default: libimagetune.so exports only what its headers mark IMAGETUNE_API.
+  set_target_properties(${C_NAME}_obj PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${C_NAME}_obj PUBLIC ${C_DIR})
   # Usage requirements (include folders) of the pieces it builds on; the objects themselves link nothing.
   target_link_libraries(${C_NAME}_obj PUBLIC imagetune_headers PRIVATE ${C_DEPS})

@@ -4,6 +4,8 @@
 #            file, and the libimagetune.so link
 #   host     the workstation kit: the platform and IA stand-ins with their control headers, imagetune-sim, the
 #            fixture documents, the imagetune::host target and imagetune-host.pc
+#   contract the contract-only platform stand-in, for link checks only: lib/imagetune/contract/
+#            libimagetune-platform-linkcheck.so and the imagetune::platform_linkcheck target
 # Each header folder is an include folder of its own, so that a platform SDK's headers are never shadowed:
 #   include/imagetune/           the product's headers (ISensorController.h, ...)
 #   include/imagetune/contract/  what the library calls and the camera provides (ia_ctrl.h, QxFile.h, ...)
@@ -17,9 +19,9 @@ set(IMAGETUNE_HOST_INCLUDE ${CMAKE_INSTALL_INCLUDEDIR}/imagetune/host)
 
 # ---- runtime and dev: the library
 file(GLOB _product_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/libimagetune/include/*.h)
-# The support headers that the public and contract headers include (the callable and its safe pointer) and the
-# diagnostics and lock guard the library exports; its internal helpers stay out.
-foreach(_h Diagnostics.h Function.h QxMutexManager.h QxRuntimeError.h SafePointer.h)
+list(APPEND _product_headers ${PROJECT_BINARY_DIR}/libimagetune/include/ImagetuneVersion.h)
+# The support headers that the public and contract headers include; the library's own helpers stay out.
+foreach(_h IN LISTS IMAGETUNE_INSTALLED_SUPPORT_HEADERS)
   list(APPEND _product_headers ${PROJECT_SOURCE_DIR}/libimagetune/support/${_h})
 endforeach()
 file(GLOB _contract_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/interfaces/*.h
@@ -83,4 +85,11 @@ if(IMAGETUNE_HOST_KIT)
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT host)
   install(EXPORT imagetuneHostTargets NAMESPACE imagetune:: DESTINATION ${IMAGETUNE_CMAKE_DIR} COMPONENT host)
   imagetune_install_pkgconfig(imagetune-host host)
+
+  # A folder of its own, off the loader's path: a program linked against it for a link check does not run by
+  # accident on a machine that has the real platform library.
+  install(TARGETS qxplatform_contract EXPORT imagetuneContractTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/imagetune/contract COMPONENT contract)
+  install(EXPORT imagetuneContractTargets NAMESPACE imagetune:: DESTINATION ${IMAGETUNE_CMAKE_DIR}
+    COMPONENT contract)
 endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Command two: set up a Debian 12 machine, then build and run every test suite:
-#   dev (debug) and asan (ASan + UBSan) builds with ctest, the tsan build with ctest, the armhf cross build
+#   dev (debug; it also builds the API reference with doxygen, warnings failing it, and checks its shape and
+#   the x86-64 ABI baseline) and asan (ASan + UBSan) builds with ctest, the tsan build with ctest, the armhf cross build
 #   with its tests under qemu-arm and the camera's release cross build, a bounded libFuzzer run of every fuzz
 #   target, and the benchmark build.
 # IMAGETUNE_TEST_STAGES picks stages (default: all), e.g. IMAGETUNE_TEST_STAGES="dev asan".

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "DeviceRoot.h"
+#include "ImagetuneVersion.h"
 #include "SimDevice.h"
 #include "SimFiles.h"
 #include "SimServer.h"
 #include "SimSession.h"
 
 // The library's version text (version.cpp).
-extern "C" const char imagetune_version[];
 
 namespace {
 
@@ -30,6 +30,9 @@ const char* const USAGE =
     "Starts every channel of a simulated camera, then runs the commands given as arguments, or those of\n"
     "--script FILE (one per line, '#' starts a comment), or those read from standard input.\n"
     "Data goes to standard output; banners, what a command did and the library's reports to standard error.\n"
+    "Exit status: 0 when every command took effect; 1 when a command ran and its effect did not happen (the\n"
+    "library refused a write, a flush saved nothing); 2 when the tool refused its input before anything\n"
+    "reached the library. The first command that fails stops the rest.\n"
     "\n"
     "options (anywhere on the command line):\n"
     "  --root DIR            the camera's file tree (default ./device-root); a missing or empty one is seeded\n"
@@ -38,7 +41,8 @@ const char* const USAGE =
     "  --detail TEXT         the module detail text (default: the first module of the root's configuration)\n"
     "  --channels N          channels to start, 1 to 8 (default 1)\n"
     "  --script FILE         read the commands from FILE (- for standard input)\n"
-    "  --json                data as JSON, one document per line\n"
+    "  --json                one JSON document per command and line: its data, or what it sent, refused or\n"
+    "                        saved, with \"ok\" and the \"error\" of a command that failed\n"
     "  --quiet               no banners and no word on what a command did; warnings and errors still show\n"
     "  --force               send unknown keys and values outside a key's range as given\n"
     "  --verbose             also show everything the library prints\n"
@@ -52,6 +56,13 @@ int badInput(const std::string& p_strMessage) {
     fflush(stdout);
     fprintf(stderr, "imagetune-sim: %s\n", p_strMessage.c_str());
     return EXIT_BAD_INPUT;
+}
+
+// A command that ran and did not take effect (1), or whose input the tool refused (2).
+int commandFailed(SimRunResult p_eRun, const std::string& p_strMessage) {
+    fflush(stdout);
+    fprintf(stderr, "imagetune-sim: %s\n", p_strMessage.c_str());
+    return p_eRun;
 }
 
 bool parseCount(const std::string& p_strText, int p_nMin, int p_nMax, int& p_nVal) {
@@ -151,7 +162,7 @@ int parseOptions(int argc, char** argv, Options& p_stOptions) {
         } else if (strArg == "--force") {
             p_stOptions.bForce = true;
         } else if (strArg == "--version") {
-            printf("imagetune-sim %s (%s)\n", IMAGETUNE_SIM_VERSION, imagetune_version);
+            printf("imagetune-sim %s (libimagetune %s)\n", IMAGETUNE_SIM_VERSION, imagetuneVersion(nullptr, nullptr, nullptr));
             return 1;
         } else if (strArg == "--key-table") {
             printf("%s", keyTableMarkdown().c_str());
@@ -262,25 +273,26 @@ int main(int argc, char** argv) {
 
     // The tour narrates before each of its steps; any other session runs its commands in one go.
     size_t nNext = 0;
+    // The first command that fails stops the rest.
+    SimRunResult eRun = SIM_RUN_DONE;
     auto runCommands = [&](size_t p_nCount) {
         for (size_t nEnd = nNext + p_nCount; nNext < nEnd; ++nNext) {
-            if (!objSession.run(vecCommands[nNext], strError)) return false;
+            eRun = objSession.run(vecCommands[nNext], strError);
+            if (eRun != SIM_RUN_DONE) return false;
         }
         return true;
     };
-    bool bOk = true;
     if (bDemo) {
         for (const SimDemoStep& stStep : demoSteps()) {
             objOut.note("\n%s", stStep.szNarration);
-            bOk = runCommands(stStep.vecLines.size());
-            if (!bOk) break;
+            if (!runCommands(stStep.vecLines.size())) break;
         }
     } else {
-        bOk = runCommands(vecCommands.size());
+        runCommands(vecCommands.size());
     }
-    if (!bOk) {
+    if (eRun != SIM_RUN_DONE) {
         objSession.stop();
-        return badInput(vecCommands[nNext].strSource + ": " + strError);
+        return commandFailed(eRun, vecCommands[nNext].strSource + ": " + strError);
     }
     if (bDemo) objOut.note("\nThe tour is over; the camera's files stay in %s.", strRoot.c_str());
     objSession.stop();

@@ -147,6 +147,12 @@ bool checkArg(ArgKind p_eKind, const std::string& p_strArg, int p_nChannels, Sim
     return true;
 }
 
+std::string commandSuggestion(const std::string& p_strWord) {
+    std::vector<std::string> vecNames;
+    for (const CommandRow& row : COMMANDS) vecNames.push_back(row.szName);
+    return didYouMean(p_strWord, vecNames);
+}
+
 std::string knownCommands() {
     std::string strNames;
     for (const CommandRow& row : COMMANDS) strNames += std::string(strNames.empty() ? "" : ", ") + row.szName;
@@ -176,8 +182,9 @@ bool parseCommandWords(const std::vector<std::string>& p_vecWords, std::vector<S
         const CommandRow* pRow = findCommand(p_vecWords[i]);
         if (pRow == nullptr) {
             p_strError = p_vecWords[i][0] == '-' ? strSource + ": unknown option " + p_vecWords[i] + " (see --help)"
-                                                 : strSource + ": unknown command \"" + p_vecWords[i] +
-                                                       "\" (commands: " + knownCommands() + ")";
+                                                 : strSource + ": unknown command \"" + p_vecWords[i] + "\"" +
+                                                       commandSuggestion(p_vecWords[i]) +
+                                                       " (commands: " + knownCommands() + ")";
             return false;
         }
         SimCommand stCommand;
@@ -225,7 +232,8 @@ bool parseCommandLines(const std::vector<std::string>& p_vecLines, const std::st
         std::string strSource = p_strOrigin + ":" + std::to_string(i + 1);
         const CommandRow* pRow = findCommand(vecWords[0]);
         if (pRow == nullptr) {
-            p_strError = strSource + ": unknown command \"" + vecWords[0] + "\" (commands: " + knownCommands() + ")";
+            p_strError = strSource + ": unknown command \"" + vecWords[0] + "\"" + commandSuggestion(vecWords[0]) +
+                         " (commands: " + knownCommands() + ")";
             return false;
         }
         SimCommand stCommand;
@@ -286,11 +294,16 @@ bool resolveCommand(SimCommand& p_stCommand, const SimKeyCatalogue& p_objKeys, b
             p_strError = strWhere + strWhy;
             return false;
         }
-        if (!p_bForce && !valueInRange(p_objKeys, nKey, stPair.nValue, strWhy)) {
+        int32_t nValue = stPair.nValue;
+        if (!stPair.strChoice.empty() && !p_objKeys.choice(nKey, stPair.strChoice, nValue, strWhy)) {
+            p_strError = strWhere + strWhy;
+            return false;
+        }
+        if (!p_bForce && !valueInRange(p_objKeys, nKey, nValue, strWhy)) {
             p_strError = strWhere + strWhy + "; --force sends it anyway";
             return false;
         }
-        p_stCommand.vecPairs.push_back({nKey, static_cast<u32>(stPair.nValue)});
+        p_stCommand.vecPairs.push_back({nKey, static_cast<u32>(nValue)});
     }
     return true;
 }

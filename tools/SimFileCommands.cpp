@@ -81,7 +81,7 @@ bool SimSession::cmdIaLog(const SimCommand&, std::string&) {
 bool SimSession::cmdShowScheme(const SimCommand& p_stCommand, std::string& p_strError) {
     const std::string& strFile = p_stCommand.vecArgs[0];
     std::vector<KeyVal> vecPairs;
-    if (!readSchemeFile(strFile, vecPairs, p_strError)) return false;
+    if (!readSchemeFile(strFile, vecPairs, p_strError)) return refuse(p_strError, p_strError);
     if (m_objOut.json()) {
         m_objOut.document({{"file", strFile}, {"parameters", pairsJson(currentKeys(), vecPairs)}});
         return true;
@@ -95,7 +95,7 @@ bool SimSession::cmdDiffScheme(const SimCommand& p_stCommand, std::string& p_str
     std::vector<KeyVal> vecA, vecB;
     if (!readSchemeFile(p_stCommand.vecArgs[0], vecA, p_strError) ||
         !readSchemeFile(p_stCommand.vecArgs[1], vecB, p_strError)) {
-        return false;
+        return refuse(p_strError, p_strError);
     }
     // Keys of A in A's order, then the keys only B has.
     std::vector<u32> vecKeys;

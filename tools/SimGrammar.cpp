@@ -4,12 +4,15 @@
 
 #include <ctype.h>
 
+#include <algorithm>
+
 const char* const SIM_GRAMMAR_HELP =
     "  pairs     (KEY,VALUE)(KEY,VALUE)...  or  KEY=VALUE,KEY=VALUE...\n"
     "  keys      (KEY,KEY,...)  or  KEY,KEY,...\n"
     "  KEY       a number from 0 to 2147483647, or a name: the key's name in the UI style (brightness) or\n"
     "            its constant (KEY_BRIGHTNESS)\n"
-    "  VALUE     a whole number from -2147483648 to 2147483647\n"
+    "  VALUE     a whole number from -2147483648 to 2147483647, or the name of one of the key's choices as\n"
+    "            keys lists them (mirror=horizontal)\n"
     "  No blanks anywhere.\n";
 
 namespace {
@@ -57,8 +60,14 @@ public:
         return true;
     }
 
-    bool value(int32_t& p_nValue) {
+    // A number, or a choice's name for the command to look up among the key's choices.
+    bool value(int32_t& p_nValue, std::string& p_strChoice) {
         size_t nStart = m_nPos;
+        if (isalpha(static_cast<unsigned char>(peek()))) {
+            while (isalnum(static_cast<unsigned char>(peek())) || peek() == '_') ++m_nPos;
+            p_strChoice = m_strText.substr(nStart, m_nPos - nStart);
+            return true;
+        }
         bool bNegative = accept('-');
         long long nVal = 0;
         if (!digits(nVal, "a value (a whole number)")) return false;
@@ -108,7 +117,7 @@ bool parsePairText(const std::string& p_strText, std::vector<SimPairToken>& p_ve
             if (!in.key(stPair.stKey)) return false;
             if (in.peek() == ')') return in.fail(strPair + " has a key but no value; a pair is (KEY,VALUE)");
             if (!in.accept(',')) return in.failFound("',' between the key and the value of " + strPair);
-            if (!in.value(stPair.nValue)) return false;
+            if (!in.value(stPair.nValue, stPair.strChoice)) return false;
             if (in.peek() == ',') return in.fail(strPair + " has more than a key and a value; a pair is (KEY,VALUE)");
             if (!in.accept(')')) return in.failFound("')' ending " + strPair);
             p_vecPairs.push_back(stPair);
@@ -120,7 +129,7 @@ bool parsePairText(const std::string& p_strText, std::vector<SimPairToken>& p_ve
         std::string strItem = "assignment " + std::to_string(p_vecPairs.size() + 1);
         if (!in.key(stPair.stKey)) return false;
         if (!in.accept('=')) return in.failFound("'=' after the key of " + strItem + " (KEY=VALUE)");
-        if (!in.value(stPair.nValue)) return false;
+        if (!in.value(stPair.nValue, stPair.strChoice)) return false;
         p_vecPairs.push_back(stPair);
     } while (in.accept(','));
     if (!in.atEnd()) return in.failFound("',' before the next KEY=VALUE");
@@ -150,4 +159,51 @@ bool parseKeyText(const std::string& p_strText, SimKeyToken& p_stKey, std::strin
     if (!in.key(p_stKey)) return false;
     if (!in.atEnd()) return in.failFound("the end of the key");
     return true;
+}
+
+namespace {
+
+size_t editDistance(const std::string& p_strA, const std::string& p_strB) {
+    std::vector<size_t> vecRow(p_strB.size() + 1);
+    for (size_t j = 0; j <= p_strB.size(); ++j) vecRow[j] = j;
+    for (size_t i = 1; i <= p_strA.size(); ++i) {
+        size_t nDiagonal = vecRow[0];
+        vecRow[0] = i;
+        for (size_t j = 1; j <= p_strB.size(); ++j) {
+            size_t nAbove = vecRow[j];
+            bool bSame = tolower(static_cast<unsigned char>(p_strA[i - 1])) ==
+                         tolower(static_cast<unsigned char>(p_strB[j - 1]));
+            vecRow[j] = std::min({vecRow[j] + 1, vecRow[j - 1] + 1, nDiagonal + (bSame ? 0 : 1)});
+            nDiagonal = nAbove;
+        }
+    }
+    return vecRow[p_strB.size()];
+}
+
+// Two neighbouring letters swapped count as one slip, as a plain edit distance does not see it.
+size_t slipDistance(const std::string& p_strA, const std::string& p_strB) {
+    size_t nBest = editDistance(p_strA, p_strB);
+    for (size_t i = 0; i + 1 < p_strA.size(); ++i) {
+        std::string strSwapped = p_strA;
+        std::swap(strSwapped[i], strSwapped[i + 1]);
+        nBest = std::min(nBest, 1 + editDistance(strSwapped, p_strB));
+    }
+    return nBest;
+}
+
+}  // namespace
+
+std::string didYouMean(const std::string& p_strWord, const std::vector<std::string>& p_vecCandidates) {
+    // A slip is a letter or two: about one in three letters, and never half the word.
+    size_t nLimit = std::max<size_t>(1, (p_strWord.size() + 1) / 3);
+    const std::string* pBest = nullptr;
+    size_t nBest = nLimit + 1;
+    for (const std::string& strCandidate : p_vecCandidates) {
+        size_t nDistance = slipDistance(p_strWord, strCandidate);
+        if (nDistance < nBest && nDistance * 2 < strCandidate.size()) {
+            nBest = nDistance;
+            pBest = &strCandidate;
+        }
+    }
+    return pBest == nullptr ? std::string() : " (did you mean " + *pBest + "?)";
 }

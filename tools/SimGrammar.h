@@ -8,8 +8,9 @@
 //   key-list    = "(" key { "," key } ")" | key { "," key }
 //   key         = number | name
 //   number      = digit { digit }                   0 to 2147483647
-//   value       = [ "-" ] digit { digit }           -2147483648 to 2147483647
-//   name        = letter { letter | digit | "_" }   a key's name in the UI style or its KEY_ constant
+//   value       = [ "-" ] digit { digit } | name    -2147483648 to 2147483647, or a choice of the key
+//   name        = letter { letter | digit | "_" }   a key's name in the UI style or its KEY_ constant; as a
+//                                                   value, the name of one of the key's choices (keys lists them)
 //
 // No blanks anywhere: (34,60)(2337,45), brightness=60,saturation=45, (34,2337), brightness,saturation.
 #ifndef IMAGETUNE_TOOLS_SIMGRAMMAR_H
@@ -30,6 +31,7 @@ struct SimKeyToken {
 struct SimPairToken {
     SimKeyToken stKey;
     int32_t nValue = 0;
+    std::string strChoice;  // a choice's name given for the value, still to be looked up
 };
 
 // The grammar in the words of the help texts.
@@ -40,5 +42,9 @@ bool parsePairText(const std::string& p_strText, std::vector<SimPairToken>& p_ve
 bool parseKeyListText(const std::string& p_strText, std::vector<SimKeyToken>& p_vecKeys, std::string& p_strError);
 // One key alone (range KEY).
 bool parseKeyText(const std::string& p_strText, SimKeyToken& p_stKey, std::string& p_strError);
+
+// " (did you mean X?)" for the candidate nearest to a misspelt word, by edit distance and ignoring case; empty
+// when none is near enough to be a likely slip.
+std::string didYouMean(const std::string& p_strWord, const std::vector<std::string>& p_vecCandidates);
 
 #endif

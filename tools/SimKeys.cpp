@@ -258,7 +258,50 @@ bool SimKeyCatalogue::resolve(const SimKeyToken& p_stToken, bool p_bForce, uint3
         p_nKey = vecFound[0];
         return true;
     }
-    p_strError = vecFound.empty() ? "unknown key name " + p_stToken.strText + " (see the keys command)"
-                                  : "key name " + p_stToken.strText + " is ambiguous";
+    if (vecFound.empty()) {
+        std::vector<std::string> vecNames;
+        for (const SimKeyInfo& stInfo : m_vecKeys) {
+            if (!stInfo.strName.empty()) vecNames.push_back(stInfo.strName);
+            if (stInfo.pRow != nullptr) vecNames.push_back(stInfo.pRow->szConstant);
+        }
+        p_strError = "unknown key name " + p_stToken.strText + didYouMean(p_stToken.strText, vecNames) +
+                     " (see the keys command)";
+        return false;
+    }
+    std::string strCandidates;
+    for (uint32_t nKey : vecFound) strCandidates += (strCandidates.empty() ? "" : ", ") + std::to_string(nKey);
+    p_strError = "key name " + p_stToken.strText + " is ambiguous: it names keys " + strCandidates;
+    return false;
+}
+
+bool SimKeyCatalogue::choice(uint32_t p_nKey, const std::string& p_strName, int32_t& p_nValue,
+                             std::string& p_strError) const {
+    const SimKeyInfo* pInfo = find(p_nKey);
+    std::string strKey = "key " + std::to_string(p_nKey) + " (" + name(p_nKey) + ")";
+    std::vector<std::string> vecNames;
+    std::vector<const SimChoice*> vecFound;
+    if (pInfo != nullptr) {
+        for (const SimChoice& c : pInfo->stRange.vecChoices) {
+            if (c.strName.empty()) continue;
+            vecNames.push_back(c.strName);
+            if (strcasecmp(c.strName.c_str(), p_strName.c_str()) == 0) vecFound.push_back(&c);
+        }
+    }
+    if (vecFound.size() == 1) {
+        p_nValue = vecFound[0]->nValue;
+        return true;
+    }
+    if (vecFound.empty()) {
+        p_strError = vecNames.empty() ? strKey + " has no named choices: give " + p_strName + " as a number"
+                                      : strKey + " has no choice " + p_strName + didYouMean(p_strName, vecNames) +
+                                            "; its choices: " + pInfo->stRange.text();
+        return false;
+    }
+    std::string strCandidates;
+    for (const SimChoice* c : vecFound) {
+        strCandidates += (strCandidates.empty() ? "" : ", ") + std::to_string(c->nValue) + " " + c->strName;
+    }
+    p_strError = "choice " + p_strName + " of " + strKey + " is ambiguous: give one of " + strCandidates +
+                 " as a number";
     return false;
 }

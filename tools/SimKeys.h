@@ -83,6 +83,9 @@ public:
     // A number or a name to a key of this channel; false with a message for an unknown one, unless
     // p_bForce lets an unknown number through.
     bool resolve(const SimKeyToken& p_stToken, bool p_bForce, uint32_t& p_nKey, std::string& p_strError) const;
+    // The value of the key's choice with that name (in any case), as keys lists it; false with a message when
+    // the key has no such choice, or more than one of that name.
+    bool choice(uint32_t p_nKey, const std::string& p_strName, int32_t& p_nValue, std::string& p_strError) const;
 
 private:
     std::vector<SimKeyInfo> m_vecKeys;

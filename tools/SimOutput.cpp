@@ -15,7 +15,13 @@ void SimOutput::dataRaw(const std::string& p_strText) {
 }
 
 void SimOutput::document(const SimJson& p_objDoc) {
-    std::string strLine = p_objDoc.dump(-1, ' ', false, SimJson::error_handler_t::replace);
+    SimJson objDoc = p_objDoc;
+    if (!m_strCommand.empty() && p_objDoc.is_object() && !p_objDoc.contains("command")) {
+        objDoc = SimJson{{"command", m_strCommand}, {"ok", true}};
+        objDoc.update(p_objDoc);
+    }
+    m_bDocumented = true;
+    std::string strLine = objDoc.dump(-1, ' ', false, SimJson::error_handler_t::replace);
     fprintf(m_pData, "%s\n", strLine.c_str());
 }
 

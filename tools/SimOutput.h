@@ -24,8 +24,16 @@ public:
     void data(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
     // The text as it is (the style document).
     void dataRaw(const std::string& p_strText);
-    // One JSON document on one line.
+    // One JSON document on one line. Within a command (beginCommand) the document starts with the command's
+    // name and "ok": true.
     void document(const SimJson& p_objDoc);
+    // The command whose documents follow; documented() tells whether it has written one yet.
+    void beginCommand(const std::string& p_strName) {
+        m_strCommand = p_strName;
+        m_bDocumented = false;
+    }
+    void endCommand() { m_strCommand.clear(); }
+    bool documented() const { return m_bDocumented; }
     // Banners and what a command did: left out with --quiet.
     void note(const char* p_szFormat, ...) __attribute__((format(printf, 2, 3)));
     // The library's reports and the tool's warnings: always shown.
@@ -42,6 +50,8 @@ private:
     FILE* m_pNotes;
     bool m_bQuiet = false;
     bool m_bJson = false;
+    std::string m_strCommand;
+    bool m_bDocumented = false;
 };
 
 #endif

@@ -30,15 +30,17 @@ std::string applied(const SimKeyInfo& p_stInfo) {
 
 bool SimSession::cmdSet(const SimCommand& p_stCommand, std::string& p_strError) {
     std::string strText = pairText(p_stCommand.vecPairs);
+    int nScheme = -1;
+    current().getParamScheme(nScheme);
+    m_objDetail = {{"scheme", nScheme}, {"sent", pairsJson(currentKeys(), p_stCommand.vecPairs)}, {"saved", false}};
     int nRet = quietly([&] { return current().setParameters(strText, true); });
     if (nRet != 0) {
         u32 nKey = static_cast<u32>(-nRet);
+        m_objDetail["refused"] = {{"status", nRet}, {"key", nKey}, {"name", keyName(nKey)}};
         p_strError = "set " + strText + " was refused by the library (status " + std::to_string(nRet) + ": key " +
                      std::to_string(nKey) + " " + keyName(nKey) + ")";
         return false;
     }
-    int nScheme = -1;
-    current().getParamScheme(nScheme);
     m_objOut.note("  %s applied and kept in scheme %s (not yet saved: use flush)", strText.c_str(),
                   schemeName(nScheme).c_str());
     return true;

@@ -4,19 +4,27 @@
 
 bool SimSession::cmdScheme(const SimCommand& p_stCommand, std::string& p_strError) {
     int nScheme = static_cast<int>(p_stCommand.nNumber);
+    m_objDetail = {{"scheme", nScheme}};
     if (static_cast<u32>(nScheme) > schemeSum()) {
-        p_strError = "scheme " + std::to_string(nScheme) + " does not exist: channel " + std::to_string(m_nChannel) +
-                     " has 0 to " + std::to_string(schemeSum()) + " (the last is the factory scheme)";
+        return refuse(p_strError, "scheme " + std::to_string(nScheme) + " does not exist: channel " +
+                                      std::to_string(m_nChannel) + " has 0 to " + std::to_string(schemeSum()) +
+                                      " (the last is the factory scheme)");
+    }
+    if (!quietly([&] { return current().setParamScheme(nScheme); })) {
+        p_strError = "scheme " + std::to_string(nScheme) + ": the library did not switch (see its reports)";
         return false;
     }
-    quietly([&] { return current().setParamScheme(nScheme); });
     m_objOut.note("  switched to scheme %s; only the values that differ were sent", schemeName(nScheme).c_str());
     return true;
 }
 
-bool SimSession::cmdMode(const SimCommand& p_stCommand, std::string&) {
+bool SimSession::cmdMode(const SimCommand& p_stCommand, std::string& p_strError) {
     int nMode = static_cast<int>(p_stCommand.nNumber);
-    quietly([&] { return current().setParamMode(nMode); });
+    m_objDetail = {{"mode", nMode}};
+    if (!quietly([&] { return current().setParamMode(nMode); })) {
+        p_strError = "mode " + std::to_string(nMode) + ": the library did not change the parameter mode";
+        return false;
+    }
     m_objOut.note("  parameter mode %d: %s", nMode,
                   nMode == 0 ? "manual, the sensor thread switches no scheme" : "automatic, the scheme mode decides");
     return true;
@@ -24,14 +32,11 @@ bool SimSession::cmdMode(const SimCommand& p_stCommand, std::string&) {
 
 bool SimSession::cmdFlush(const SimCommand&, std::string& p_strError) {
     SimFlushResult stFlush = m_objCamera.flush(m_nChannel);
-    if (!stFlush.bHasFile) {
-        m_objOut.note("  nothing saved: %s", stFlush.strWhy.c_str());
-        return true;
-    }
-    // An invalid window is the user's to mend, and the session goes on; a file that cannot be written is not.
-    if (stFlush.bBadWindow) {
-        m_objOut.warn("  not saved: %s", stFlush.strWhy.c_str());
-        return true;
+    m_objDetail = {{"scheme", stFlush.nScheme}, {"saved", stFlush.bHasFile && !stFlush.bBadWindow && stFlush.bSaved}};
+    // Whatever kept the scheme from its file, a script must not take the flush for a save.
+    if (!stFlush.bHasFile || stFlush.bBadWindow) {
+        p_strError = "flush: nothing saved: " + stFlush.strWhy;
+        return false;
     }
     if (!stFlush.bSaved) {
         p_strError = "flush: scheme " + schemeName(stFlush.nScheme) + " was not saved: " + stFlush.strWhy;
@@ -42,6 +47,9 @@ bool SimSession::cmdFlush(const SimCommand&, std::string& p_strError) {
 }
 
 bool SimSession::cmdRestore(const SimCommand&, std::string& p_strError) {
+    int nScheme = -1;
+    current().getParamScheme(nScheme);
+    m_objDetail = {{"scheme", nScheme}};
     if (!quietly([&] { return current().resetToLastParameters(); })) {
         p_strError =
             "restore: the saved values of the current scheme could not be put back (see the library's reports)";

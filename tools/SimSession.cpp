@@ -51,11 +51,14 @@ void SimSession::printPairs(const std::vector<KeyVal>& p_vecPairs, const char* p
     }
 }
 
-bool SimSession::run(const SimCommand& p_stCommand, std::string& p_strError) {
+SimRunResult SimSession::run(const SimCommand& p_stCommand, std::string& p_strError) {
     std::string strLine = p_stCommand.strName;
     for (const std::string& s : p_stCommand.vecArgs) strLine += " " + s;
     for (const std::string& s : p_stCommand.vecFlags) strLine += " " + s;
     m_objOut.note("> %s", strLine.c_str());
+    m_bRefused = false;
+    m_objDetail = SimJson::object();
+    m_objOut.beginCommand(p_stCommand.strName);
     bool bOk = false;
     bool bFound = false;
     for (const HandlerRow& row : HANDLERS) {
@@ -64,7 +67,15 @@ bool SimSession::run(const SimCommand& p_stCommand, std::string& p_strError) {
         bOk = (this->*row.pfnRun)(p_stCommand, p_strError);
         break;
     }
-    if (!bFound) p_strError = "unknown command " + p_stCommand.strName;
+    if (!bFound) refuse(p_strError, "unknown command " + p_stCommand.strName);
+    if (m_objOut.json() && (!bOk || !m_objOut.documented())) {
+        SimJson objDoc = {{"command", p_stCommand.strName}, {"ok", bOk}, {"channel", m_nChannel}};
+        objDoc.update(m_objDetail);
+        if (!bOk) objDoc["error"] = p_strError;
+        m_objOut.document(objDoc);
+    }
+    m_objOut.endCommand();
     m_objOut.flush();
-    return bOk;
+    if (bOk) return SIM_RUN_DONE;
+    return m_bRefused ? SIM_RUN_REFUSED : SIM_RUN_FAILED;
 }

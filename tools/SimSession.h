@@ -53,6 +53,10 @@ struct SimDemoStep {
 };
 std::vector<SimDemoStep> demoSteps();
 
+// How a command ended: its effect happened; it reached the library (or the camera) and its effect did not
+// happen; or the tool refused its input before anything reached the library. The values are the exit statuses.
+enum SimRunResult { SIM_RUN_DONE = 0, SIM_RUN_FAILED = 1, SIM_RUN_REFUSED = 2 };
+
 // The command line's session: the simulated camera, the channel the commands act on, and the commands.
 class SimSession {
 public:
@@ -64,8 +68,9 @@ public:
     bool start(const std::string& p_strDetail, std::string& p_strError);
     // The keys of channel p_nChannel (1-based), known once the session has started.
     const SimKeyCatalogue& keys(int p_nChannel) const { return m_objCamera.keys(p_nChannel); }
-    // Runs one checked and resolved command; false with p_strError set when it cannot be carried out.
-    bool run(const SimCommand& p_stCommand, std::string& p_strError);
+    // Runs one checked and resolved command; p_strError says why when it did not end SIM_RUN_DONE. In JSON mode
+    // every command writes one document: its data, or what it sent, refused or saved, with "ok" and "error".
+    SimRunResult run(const SimCommand& p_stCommand, std::string& p_strError);
     void stop();
 
 private:
@@ -87,6 +92,12 @@ private:
     std::string schemeName(int p_nScheme) const { return m_objCamera.schemeName(m_nChannel, p_nScheme); }
     // Pairs as text lines.
     void printPairs(const std::vector<KeyVal>& p_vecPairs, const char* p_szIndent);
+    // For a handler whose command the tool refuses before anything reaches the library: false, with the reason.
+    bool refuse(std::string& p_strError, const std::string& p_strWhy) {
+        m_bRefused = true;
+        p_strError = p_strWhy;
+        return false;
+    }
 
     // Parameters (SimParamCommands.cpp).
     bool cmdSet(const SimCommand& p_stCommand, std::string& p_strError);
@@ -118,6 +129,10 @@ private:
     SimCamera m_objCamera;
     int m_nChannel;
     size_t m_nIaLogFrom;
+    // Set by the running handler: whether it refused its input, and what it sent, refused or saved (the members
+    // of its JSON document when it writes no data of its own).
+    bool m_bRefused = false;
+    SimJson m_objDetail;
 };
 
 #endif

@@ -5,6 +5,7 @@
 bool SimSession::cmdDayNight(const SimCommand& p_stCommand, std::string&) {
     int nState = static_cast<int>(p_stCommand.nNumber);
     m_objCamera.setDayNight(m_nChannel, nState);
+    m_objDetail = {{"state", nState}};
     m_objOut.note("  the sensor of channel %d now sees %s (state %d)", m_nChannel, nState == 0 ? "day" : "night",
                   nState);
     return true;
@@ -12,6 +13,7 @@ bool SimSession::cmdDayNight(const SimCommand& p_stCommand, std::string&) {
 
 bool SimSession::cmdClock(const SimCommand& p_stCommand, std::string&) {
     m_objCamera.setClock(p_stCommand.nNumber * 60);
+    m_objDetail = {{"clock", m_objCamera.clockText()}};
     m_objOut.note("  the clock reads %s", m_objCamera.clockText().c_str());
     return true;
 }

@@ -5,6 +5,7 @@
 #include "ISensorController.h"
 #include "QuorixTime.h"
 #include "SensorStyle.h"
+#include "SysConfigInputs.h"
 
 namespace {
 

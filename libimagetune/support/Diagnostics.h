@@ -18,14 +18,13 @@
 #ifndef IMAGETUNE_SUPPORT_DIAGNOSTICS_H
 #define IMAGETUNE_SUPPORT_DIAGNOSTICS_H
 
+
 #include <cstdarg>
 
-// Written by whichever thread last ran updateDebugLevel; read them through sns_debug_level() and
-// sns_assert_enabled() (relaxed atomic loads), not directly, so that concurrent refreshes stay race-free.
-extern int g_nDebugLevel;
-extern bool g_bEnAssert;
-
-void updateDebugLevel();
+// g_nDebugLevel, g_bEnAssert and updateDebugLevel, the part that applications see. Inside the library, read the
+// settings through sns_debug_level() and sns_assert_enabled() (relaxed atomic loads), not directly, so that
+// concurrent refreshes stay race-free.
+#include "SensorDebug.h"
 
 enum SnsReportForm {
     SNS_FORM_ERRMSG,     // "[sensor assert]", level >= 0, error log

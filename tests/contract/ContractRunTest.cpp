@@ -122,7 +122,7 @@ TEST_F(ContractRun, TheProcessHasOnlyTheContractAndEverySymbolBoundAtLoad) {
     const char* szBindNow = getenv("LD_BIND_NOW");
     ASSERT_TRUE(szBindNow != nullptr && *szBindNow != '\0') << "run with LD_BIND_NOW=1 (ctest sets it)";
     EXPECT_TRUE(loaded("libimagetune.so"));
-    EXPECT_TRUE(loaded("libqxplatform_contract.so"));
+    EXPECT_TRUE(loaded("libimagetune-platform-linkcheck.so"));
     EXPECT_FALSE(loaded("libqxplatform.so")) << "the full stand-in would offer more than the contract";
     EXPECT_FALSE(loaded("libqxplatform_faults.so"));
 }

@@ -1,10 +1,13 @@
 # Checks a shared library's dynamic symbols against the contract (interfaces/contract-imports.txt).
-#   cmake -DNM=<nm> -DLIBRARY=<lib> -DALLOWLIST=<file> -DMODE=imports|exports [-DRUNTIMES=<libs>] -P CheckImports.cmake
+#   cmake -DNM=<nm> -DLIBRARY=<lib> -DALLOWLIST=<file> -DMODE=imports|exports|table [-DRUNTIMES=<libs>]
+#         -P CheckImports.cmake
 # imports: every undefined symbol of the library must be a versioned symbol of the C or C++ runtime, or be
 #          listed. RUNTIMES names the sanitizer runtimes of a sanitizer build: what they define passes too (they
 #          take over malloc, memcpy and the like, unversioned, and add their own entry points).
 # exports: every symbol the library defines must be listed, or be the vtable or typeinfo of a listed class:
 #          a platform build that offers exactly the contract.
+# table:   the symbols the library defines are exactly the list, by name without the parameter list (so that
+#          one list serves every architecture): nothing beyond it, nothing of it missing.
 
 function(normalise out text)
   string(REPLACE "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >" "std::string"
@@ -60,7 +63,15 @@ foreach(_runtime IN LISTS RUNTIMES)
   endforeach()
 endforeach()
 
-if(MODE STREQUAL "exports")
+# "name(parameters) const" -> "name"; vtables and typeinfo keep their template arguments.
+function(without_parameters out text)
+  if(NOT text MATCHES "^(vtable for|typeinfo for|typeinfo name for) ")
+    string(REGEX REPLACE "\\(.*\\)( const)?$" "" text "${text}")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+if(MODE STREQUAL "exports" OR MODE STREQUAL "table")
   set(_nm_args -D -C --defined-only)
 else()
   set(_nm_args -D -C --undefined-only)
@@ -94,6 +105,14 @@ foreach(_line IN LISTS _lines)
     continue()
   endif()
   normalise(_sym "${_sym}")
+  if(MODE STREQUAL "table")
+    # AddressSanitizer's marker beside each exported global (its one-definition check), not a symbol of ours.
+    if(_sym MATCHES "^__odr_asan[.]")
+      continue()
+    endif()
+    without_parameters(_sym "${_sym}")
+    list(APPEND _seen "${_sym}")
+  endif()
   list(FIND _exact "${_sym}" _hit)
   if(_hit GREATER -1)
     continue()
@@ -120,6 +139,23 @@ endforeach()
 
 if(_count EQUAL 0)
   message(FATAL_ERROR "no dynamic symbols read from ${LIBRARY}: is ${NM} the right nm for it?")
+endif()
+if(MODE STREQUAL "table")
+  set(_missing "")
+  foreach(_sym IN LISTS _exact)
+    list(FIND _seen "${_sym}" _hit)
+    if(_hit EQUAL -1)
+      list(APPEND _missing "${_sym}")
+    endif()
+  endforeach()
+  if(_bad OR _missing)
+    list(JOIN _bad "\n  " _extra)
+    list(JOIN _missing "\n  " _absent)
+    message(FATAL_ERROR "${LIBRARY}: its export table differs from ${ALLOWLIST}\n"
+            "exported but not listed:\n  ${_extra}\nlisted but not exported:\n  ${_absent}")
+  endif()
+  message(STATUS "${LIBRARY}: ${_count} exports, exactly the list")
+  return()
 endif()
 if(_bad)
   list(JOIN _bad "\n  " _text)

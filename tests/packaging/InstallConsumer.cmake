@@ -1,6 +1,6 @@
 # Installs the build tree, checks the install components, then builds the consumer against the install twice,
 # with CMake and with pkg-config (a Makefile), and runs both; also runs the installed imagetune-sim.
-#   -DBUILD_DIR -DPREFIX -DCONSUMER_SRC -DCONSUMER_BUILD -DGENERATOR -DLIBDIR -DCXX [-DCROSS=ON]
+#   -DBUILD_DIR -DPREFIX -DCONSUMER_SRC -DCONSUMER_BUILD -DGENERATOR -DLIBDIR -DCXX [-DCROSS=ON] [-DDOCS=ON]
 #   [-DPKG_CONFIG_LIBDIR=...] [-DEMULATOR=...]
 # A cross build uses the toolchain file from the install, as a firmware build would.
 function(run_checked what)
@@ -31,7 +31,7 @@ set(_inc include/imagetune)
 file(REMOVE_RECURSE ${PREFIX} ${CONSUMER_BUILD})
 
 # Each component on its own: what goes on the camera, what a firmware build compiles against, and the kit.
-foreach(_component runtime dev host)
+foreach(_component runtime dev host contract)
   run_checked("cmake --install --component ${_component}"
               ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}-${_component} --component ${_component})
 endforeach()
@@ -47,10 +47,36 @@ expect_files(${PREFIX}-host PRESENT bin/imagetune-sim ${_lib}/libqxplatform.so $
              ${_inc}/host/SimControl.h ${_inc}/host/IaSimControl.h share/imagetune/fixtures/style/Style.xml
              ${_lib}/pkgconfig/imagetune-host.pc ${_lib}/cmake/imagetune/imagetuneHostTargets.cmake
              ABSENT ${_inc}/ISensorController.h ${_inc}/contract ${_lib}/libimagetune.so.1)
+# The API reference goes with what a firmware build compiles against.
+if(DOCS)
+  expect_files(${PREFIX}-dev PRESENT share/doc/imagetune/html/index.html)
+endif()
+expect_files(${PREFIX}-contract PRESENT ${_lib}/imagetune/contract/libimagetune-platform-linkcheck.so
+             ${_lib}/cmake/imagetune/imagetuneContractTargets.cmake
+             ABSENT ${_lib}/libimagetune-platform-linkcheck.so ${_lib}/libqxplatform.so ${_lib}/libimagetune.so.1)
 # The product's folder holds none of the headers that a platform SDK provides.
 expect_files(${PREFIX}-dev ABSENT ${_inc}/QxFile.h ${_inc}/ia_ctrl.h ${_inc}/GThread.h ${_inc}/SimControl.h
              ${_inc}/DeviceRoot.h)
-file(REMOVE_RECURSE ${PREFIX}-runtime ${PREFIX}-dev ${PREFIX}-host)
+file(REMOVE_RECURSE ${PREFIX}-runtime ${PREFIX}-dev ${PREFIX}-host ${PREFIX}-contract)
+
+# The library without the kit: asking for a component that is not there names it and how to install it.
+foreach(_component runtime dev)
+  run_checked("cmake --install --component ${_component}"
+              ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}-lib --component ${_component})
+endforeach()
+set(_toolchain "")
+if(CROSS)
+  set(_toolchain -DCMAKE_TOOLCHAIN_FILE=${PREFIX}-lib/${_lib}/cmake/imagetune/toolchain-armhf.cmake)
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER_SRC} -B ${CONSUMER_BUILD}/missing -G ${GENERATOR}
+                        -DCMAKE_PREFIX_PATH=${PREFIX}-lib ${_toolchain}
+                RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _err)
+# CMake wraps the message: read it as one line.
+string(REGEX REPLACE "[ \n]+" " " _said "${_out}${_err}")
+if(_rc EQUAL 0 OR NOT _said MATCHES "lacks its component \"host\": install it with cmake --install")
+  message(FATAL_ERROR "a missing component was not named (status ${_rc}):\n${_out}\n${_err}")
+endif()
+file(REMOVE_RECURSE ${PREFIX}-lib ${CONSUMER_BUILD}/missing)
 
 run_checked("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
 

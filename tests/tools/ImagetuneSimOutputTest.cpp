@@ -42,17 +42,27 @@ TEST_F(SimToolTest, QuietLeavesOnlyTheData) {
     EXPECT_NE(loud.strErr, "");
     EXPECT_EQ(quiet.strErr, "");
     EXPECT_EQ(quiet.strOut, "  (34,61)\n     34 brightness                   = 61\n");
-    // Warnings stay: a window that cannot be saved.
+    // Errors stay: a window that cannot be saved.
     SimResult warn = run("--root dev --quiet set '(8001,24)(8002,30)' flush");
-    EXPECT_NE(warn.strErr.find("not saved: the time window of scheme 0 is invalid (505"), std::string::npos)
+    EXPECT_EQ(warn.nStatus, 1);
+    EXPECT_NE(warn.strErr.find("flush: nothing saved: the time window of scheme 0 is invalid (505"), std::string::npos)
         << warn.strErr;
 }
 
 TEST_F(SimToolTest, JsonGivesOneDocumentPerDataCommand) {
     SimResult r = run("--root dev --quiet --json set brightness=60 get brightness,2337 all range 49 keys state ia-log");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
-    std::vector<nlohmann::json> vecDocs = jsonLines(r.strOut);
-    ASSERT_EQ(vecDocs.size(), 6u) << r.strOut;
+    std::vector<nlohmann::json> vecAll = jsonLines(r.strOut);
+    ASSERT_EQ(vecAll.size(), 7u) << r.strOut;
+    const char* const aszCommands[] = {"set", "get", "all", "range", "keys", "state", "ia-log"};
+    for (size_t i = 0; i < vecAll.size(); ++i) {
+        EXPECT_EQ(vecAll[i]["command"], aszCommands[i]) << vecAll[i];
+        EXPECT_EQ(vecAll[i]["ok"], true) << vecAll[i];
+    }
+    // set: what was sent, into which scheme, and that nothing is saved yet.
+    EXPECT_EQ(vecAll[0], nlohmann::json::parse(R"({"command":"set","ok":true,"channel":1,"scheme":0,
+        "sent":[{"key":34,"name":"brightness","value":60}],"saved":false})"));
+    std::vector<nlohmann::json> vecDocs(vecAll.begin() + 1, vecAll.end());
 
     const nlohmann::json& get = vecDocs[0];
     EXPECT_EQ(get["parameters"], nlohmann::json::parse(R"([{"key":34,"name":"brightness","value":60},

@@ -8,8 +8,8 @@ namespace {
 std::string pairsText(const std::vector<SimPairToken>& p_vecPairs) {
     std::string strOut;
     for (const SimPairToken& p : p_vecPairs) {
-        strOut +=
-            "[" + std::string(p.stKey.bName ? "name " : "") + p.stKey.strText + "=" + std::to_string(p.nValue) + "]";
+        strOut += "[" + std::string(p.stKey.bName ? "name " : "") + p.stKey.strText + "=" +
+                  (p.strChoice.empty() ? std::to_string(p.nValue) : "choice " + p.strChoice) + "]";
     }
     return strOut;
 }
@@ -34,6 +34,9 @@ TEST(SimGrammarTest, PairTexts) {
         {"brightness=60", "[name brightness=60]", nullptr},
         {"KEY_BRIGHTNESS=60,2337=45", "[name KEY_BRIGHTNESS=60][2337=45]", nullptr},
         {"(34,2147483647)(1,-2147483648)", "[34=2147483647][1=-2147483648]", nullptr},
+        {"mirror=horizontal,34=60", "[name mirror=choice horizontal][34=60]", nullptr},
+        {"(2384,Both_2)", "[2384=choice Both_2]", nullptr},
+        {"mirror=-horizontal", nullptr, "character 9: 'h' where a value (a whole number) belongs"},
         {"", nullptr, "at the end: expected pairs"},
         {"( 34 , 60 )", nullptr, "character 2: a blank where a key (a number or a name) belongs"},
         {"(34,60) ", nullptr, "character 8: a blank where '(' starting pair 2 belongs"},
@@ -99,4 +102,23 @@ TEST(SimGrammarTest, KeyLists) {
     EXPECT_EQ(stKey.nKey, 49u);
     EXPECT_FALSE(parseKeyText("49,50", stKey, strError));
     EXPECT_EQ(strError, "character 3: ',' where the end of the key belongs");
+}
+
+TEST(SimGrammarTest, DidYouMeanOffersOnlyANearName) {
+    const std::vector<std::string> vecNames = {"flush", "scheme", "schedule", "brightness", "KEY_SATURATION", "set"};
+    const struct {
+        const char* szWord;
+        const char* szSaid;
+    } aCases[] = {
+        {"falsh", " (did you mean flush?)"},           // two letters swapped and one wrong
+        {"sheme", " (did you mean scheme?)"},          // a letter missing
+        {"brigthness", " (did you mean brightness?)"},  // neighbours swapped
+        {"key_saturaton", " (did you mean KEY_SATURATION?)"},
+        {"schedul", " (did you mean schedule?)"},
+        {"sat", " (did you mean set?)"},
+        {"fls", ""},  // two edits in three letters
+        {"zzzz", ""},
+        {"", ""},
+    };
+    for (const auto& t : aCases) EXPECT_EQ(didYouMean(t.szWord, vecNames), t.szSaid) << t.szWord;
 }

@@ -8,6 +8,7 @@
 
 #include "SensorStyle.h"
 #include "StyleTestUtil.h"
+#include "SysConfigInputs.h"
 #include "TestSupport.h"
 #include "sensor.h"
 

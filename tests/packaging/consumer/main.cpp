@@ -1,9 +1,11 @@
 // Uses the installed headers and libraries the way a camera application would, with the workstation's
 // stand-ins in place of the camera's libraries.
 #include <imagetune/ISensorController.h>
+#include <imagetune/ImagetuneVersion.h>
 #include <imagetune/SensorKeyVal.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "IaSimControl.h"
@@ -19,6 +21,13 @@ int main() {
     ISensorController controller;
     std::printf("%s %d %d %d\n", text.c_str(), rc, value, controller.getSensorStatus() ? 1 : 0);
     if (text != "(34,50)(2337,128)" || rc != 0 || value != 77) return 1;
+    // The loaded library is the one these headers describe.
+    int major = -1, minor = -1, patch = -1;
+    const char* loaded = imagetuneVersion(&major, &minor, &patch);
+    std::printf("libimagetune %s\n", loaded);
+    if (std::strcmp(loaded, IMAGETUNE_VERSION_STRING) != 0 || major != IMAGETUNE_VERSION_MAJOR ||
+        minor != IMAGETUNE_VERSION_MINOR || patch != IMAGETUNE_VERSION_PATCH)
+        return 1;
     std::printf("consumer ok\n");
     return 0;
 }
