@@ -1,7 +1,10 @@
 // The routes of a channel's UI, values and writes.
+#include <ctype.h>
 #include <stdlib.h>
+#include <string.h>
 #include <tinyxml.h>
 
+#include "DeviceRoot.h"
 #include "SimApiRoutes.h"
 #include "SimFiles.h"
 #include "SimSession.h"
@@ -10,6 +13,78 @@
 namespace {
 
 const size_t MAX_PAIRS = 512;  // more than any channel has keys
+
+// How the words of the style's names read in a label; other words stay as they are.
+const struct {
+    const char* szWord;
+    const char* szLabel;
+} LABEL_WORDS[] = {
+    {"af", "AF"},
+    {"b", "B"},
+    {"bg", "B/G"},
+    {"blc", "BLC"},
+    {"cur", "current"},
+    {"dde", "DDE"},
+    {"dn", "day/night"},
+    {"dtn", "day-to-night"},
+    {"dve", "DVE"},
+    {"ffc", "FFC"},
+    {"fov", "FOV"},
+    {"fps", "FPS"},
+    {"h", "H"},
+    {"hlc", "HLC"},
+    {"ir", "IR"},
+    {"ldc", "LDC"},
+    {"nr2d", "2D NR"},
+    {"nr3d", "3D NR"},
+    {"ntd", "night-to-day"},
+    {"pano", "panorama"},
+    {"r", "R"},
+    {"rg", "R/G"},
+    {"v", "V"},
+    {"wb", "WB"},
+    {"wdr", "WDR"},
+    {"x", "X"},
+    {"y", "Y"},
+};
+
+// The handlers of keys that act once when sent, rather than hold a setting: lens and iris steps, resets.
+const char* const ACTION_HANDLERS[] = {"doIaCmd_User", "doIoCrtl"};
+
+std::string labelWord(const std::string& p_strWord) {
+    for (const auto& stWord : LABEL_WORDS) {
+        if (p_strWord == stWord.szWord) return stWord.szLabel;
+    }
+    // "pano1" reads "panorama 1", "test2" "test 2".
+    size_t nDigits = p_strWord.find_last_not_of("0123456789") + 1;
+    if (nDigits > 0 && nDigits < p_strWord.size())
+        return labelWord(p_strWord.substr(0, nDigits)) + " " + p_strWord.substr(nDigits);
+    return p_strWord;
+}
+
+// "dde_strength" reads "DDE strength".
+std::string readableLabel(const std::string& p_strName) {
+    std::string strLabel;
+    size_t nAt = 0;
+    while (nAt <= p_strName.size()) {
+        size_t nEnd = p_strName.find('_', nAt);
+        if (nEnd == std::string::npos) nEnd = p_strName.size();
+        if (nEnd > nAt) strLabel += (strLabel.empty() ? "" : " ") + labelWord(p_strName.substr(nAt, nEnd - nAt));
+        nAt = nEnd + 1;
+    }
+    if (!strLabel.empty()) strLabel[0] = static_cast<char>(toupper(static_cast<unsigned char>(strLabel[0])));
+    return strLabel;
+}
+
+// A choice of off and on whose key acts once: the page offers it as a button that sends 1.
+bool oneShotAction(const SimKeyCatalogue& p_objKeys, uint32_t p_nKey, const SimJson& p_objControl) {
+    const SimKeyInfo* pInfo = p_objKeys.find(p_nKey);
+    if (pInfo == nullptr || pInfo->pRow == nullptr || pInfo->pRow->szHandler == nullptr) return false;
+    bool bActs = false;
+    for (const char* szHandler : ACTION_HANDLERS) bActs = bActs || strcmp(pInfo->pRow->szHandler, szHandler) == 0;
+    auto it = p_objControl.find("choices");
+    return bActs && it != p_objControl.end() && it->size() == 2 && (*it)[0]["value"] == 0 && (*it)[1]["value"] == 1;
+}
 
 bool readAttrInt(const TiXmlElement* p_pElem, const char* p_szName, long long& p_nValue) {
     const char* sz = p_pElem->Attribute(p_szName);
@@ -35,7 +110,11 @@ void collectControls(const TiXmlElement* p_pElem, SimJson& p_objControls) {
             collectControls(pChild, p_objControls);
         return;
     }
-    SimJson objControl = {{"key", nKey}, {"name", attrText(p_pElem, "name")}, {"type", attrText(p_pElem, "type")}};
+    std::string strName = attrText(p_pElem, "name");
+    SimJson objControl = {{"key", nKey},
+                          {"name", strName},
+                          {"label", strName.empty() ? "key " + std::to_string(nKey) : readableLabel(strName)},
+                          {"type", attrText(p_pElem, "type")}};
     long long nValue = 0;
     objControl["factory"] = readAttrInt(p_pElem, "value", nValue) ? SimJson(nValue) : SimJson(nullptr);
     SimJson objChoices = SimJson::array();
@@ -119,6 +198,7 @@ SimApiResponse SimApi::getUi(Call& p_call) {
     for (SimJson& objSection : objSections) {
         for (SimJson& objControl : objSection["controls"]) {
             int nKey = objControl["key"].get<int>();
+            objControl["action"] = oneShotAction(m_objCamera.keys(c), static_cast<uint32_t>(nKey), objControl);
             objControl["value"] = nullptr;
             for (const KeyVal& kv : vecValues) {
                 if (static_cast<int>(kv.key) == nKey) objControl["value"] = static_cast<int32_t>(kv.value);
@@ -139,9 +219,38 @@ SimApiResponse SimApi::getValues(Call& p_call) {
     std::lock_guard<std::mutex> lock(*m_vecChannelLocks[c - 1]);
     int nScheme = -1;
     m_objCamera.channel(c).getParamScheme(nScheme);
-    return {
-        200,
-        {{"channel", c}, {"scheme", nScheme}, {"values", pairsJson(m_objCamera.keys(c), m_objCamera.schemeValues(c))}}};
+    const SimKeyCatalogue& objKeys = m_objCamera.keys(c);
+    std::vector<KeyVal> vecValues = m_objCamera.schemeValues(c);
+
+    // What flush would change: the values that differ from the current scheme's file, read as show-scheme reads
+    // it. The factory scheme has no file and nothing to save.
+    std::string strFile = m_objCamera.schemeFile(c, nScheme);
+    std::vector<KeyVal> vecStored;
+    std::string strWhy;
+    if (!strFile.empty()) {
+        SimReadResult eRead = readSchemeRecords(qx_device_path(strFile), vecStored, strWhy);
+        if (eRead == SIM_READ_MISSING) strWhy = strFile + " is missing";
+    }
+    SimJson objValues = pairsJson(objKeys, vecValues);
+    int nUnsaved = 0;
+    for (SimJson& objValue : objValues) {
+        const KeyVal* pStored = nullptr;
+        for (const KeyVal& kv : vecStored) {
+            if (kv.key == objValue["key"].get<uint32_t>()) pStored = &kv;
+        }
+        objValue["stored"] = pStored != nullptr ? SimJson(static_cast<int32_t>(pStored->value)) : SimJson(nullptr);
+        if (!strFile.empty() && objValue["stored"] != objValue["value"]) ++nUnsaved;
+    }
+    SimJson objStored = nullptr;
+    if (!strFile.empty())
+        objStored = {{"file", strFile}, {"error", strWhy.empty() ? SimJson(nullptr) : SimJson(strWhy)}};
+    return {200,
+            {{"channel", c},
+             {"scheme", nScheme},
+             {"state", stateOf(c, false)},
+             {"stored", objStored},
+             {"unsaved", nUnsaved},
+             {"values", objValues}}};
 }
 
 SimApiResponse SimApi::setParameters(Call& p_call) {
