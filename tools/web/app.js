@@ -16,6 +16,7 @@ const page = {
   state: null,
   controls: new Map(),  // key -> {row, main, slider, note, saved, action, control}
   writing: new Set(),   // keys whose write is under way: the poll leaves their controls alone
+  editing: new Set(),   // keys whose control the tuner is changing: so does the poll
   tab: null,            // the key of the tab shown
   timelineOpen: false,
   unsaved: 0,
@@ -179,6 +180,12 @@ function renderUi(ui) {
         main.addEventListener("click", () => trigger(control.key));
       } else {
         main.addEventListener("change", () => write(control.key, main.value));
+        // What the tuner is typing or dragging stays until it is sent or left.
+        for (const input of inputs) {
+          input.addEventListener("input", () => page.editing.add(control.key));
+          input.addEventListener("change", () => page.editing.delete(control.key));
+          input.addEventListener("blur", () => page.editing.delete(control.key));
+        }
       }
       const label = el(control.action ? "span" : "label", control.action ? { class: "label" } : { for: main.id },
                        [control.label, " ", el("small", { class: "key", text: `${control.name} ${control.key}` })]);
@@ -284,20 +291,31 @@ async function trigger(key) {
 
 // ---- Unsaved changes, and changes made elsewhere ---------------------------------------------------------------
 
-function idle(element) { return document.activeElement !== element; }
+// A selector of the side panels follows the channel until the tuner picks something in it, and again once what
+// was picked is sent.
+function idle(element) { return element.dataset.touched !== "true"; }
+
+function taken(id) {
+  const element = $(id);
+  delete element.dataset.touched;
+  return element.value;
+}
 
 function showStored(answer) {
   const hasFile = answer.stored !== null;
   for (const pair of answer.values) {
     const entry = page.controls.get(pair.key);
     if (!entry) continue;
-    if (!page.writing.has(pair.key) && idle(entry.main) && (!entry.slider || idle(entry.slider))) {
-      showValue(pair.key, pair.value);
-    }
+    if (!page.writing.has(pair.key) && !page.editing.has(pair.key)) showValue(pair.key, pair.value);
     const unsaved = hasFile && pair.stored !== pair.value;
     entry.row.classList.toggle("unsaved", unsaved);
     entry.saved.textContent = !unsaved ? "" : pair.stored === null ? "unsaved: not in the scheme's file"
       : `unsaved: the scheme's file holds ${pair.stored}`;
+  }
+  // A tab that holds unsaved values says so, so that none is overlooked in a tab not shown.
+  for (const panel of $("ui").children) {
+    const button = $(`tab-button-${panel.dataset.tab}`);
+    if (button) button.classList.toggle("unsaved", panel.querySelector(".control.unsaved") !== null);
   }
   page.unsaved = answer.unsaved;
   const count = $("unsaved-count");
@@ -501,9 +519,12 @@ function confirmReset() {
 function wire() {
   $("channel").addEventListener("change", () => act(async () => { page.channel = Number($("channel").value); await loadChannel(); }));
   $("search").addEventListener("input", filterControls);
-  $("scheme-switch").addEventListener("click", () => schemeAction("scheme", { scheme: Number($("scheme-select").value) },
+  for (const id of ["scheme-select", "mode-select", "daynight-select", "clock-input"]) {
+    $(id).addEventListener("input", () => { $(id).dataset.touched = "true"; });
+  }
+  $("scheme-switch").addEventListener("click", () => schemeAction("scheme", { scheme: Number(taken("scheme-select")) },
                                                                      (r) => `switched to scheme ${schemeName(r.state.current_scheme)}`));
-  $("mode-set").addEventListener("click", () => schemeAction("mode", { mode: Number($("mode-select").value) },
+  $("mode-set").addEventListener("click", () => schemeAction("mode", { mode: Number(taken("mode-select")) },
                                                              (r) => `parameter mode ${r.state.parameter_mode}`));
   $("flush").addEventListener("click", () => schemeAction("flush", {}, () => ""));
   $("restore").addEventListener("click", () => schemeAction("restore", {}, () => ""));
@@ -511,10 +532,10 @@ function wire() {
   $("reset-dialog").addEventListener("close", () => {
     if ($("reset-dialog").returnValue === "reset") schemeAction("reset", {}, () => "");
   });
-  $("daynight-set").addEventListener("click", () => schemeAction("day-night", { state: Number($("daynight-select").value) },
+  $("daynight-set").addEventListener("click", () => schemeAction("day-night", { state: Number(taken("daynight-select")) },
                                                                  (r) => `the sensor now reports ${r.state.day_night_state === 0 ? "day" : "night"}`));
   $("clock-set").addEventListener("click", () => act(async () => {
-    await api("POST", "/api/clock", { time: $("clock-input").value });
+    await api("POST", "/api/clock", { time: taken("clock-input") });
     await refreshState();
   }));
   $("run").addEventListener("click", run);
