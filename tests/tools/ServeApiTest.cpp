@@ -168,6 +168,10 @@ TEST_F(ServeTest, TheValuesTellWhatDiffersFromTheStoredScheme) {
     EXPECT_EQ(objValues["unsaved"], 0);
     EXPECT_EQ(objValues["state"]["current_scheme"], 0);
     EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(50), 0));
+    // The page polls it: it sends nothing to the IA library.
+    get("/api/channels/1/ia-log");
+    get("/api/channels/1/values");
+    EXPECT_EQ(get("/api/channels/1/ia-log")["calls"], nlohmann::json::array());
 
     post(PARAMETERS, {{"pairs", {{{"key", 34}, {"value", 61}}, {{"key", 2337}, {"value", 44}}}}});
     EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(50), 2));
