@@ -9,9 +9,9 @@
 
 #include "DeviceRoot.h"
 #include "IaSimControl.h"
+#include "ia_ctrl.h"
 #include "MachineInfo.h"
 #include "SimControl.h"
-#include "ia_ctrl.h"
 
 class SimVideoModule : public VideoStreamModule {
 public:

@@ -114,7 +114,7 @@ private:
     bool m_bVerbose;
     SimOutput& m_objOut;
     int m_nChannelsWanted;
-    long m_nClockSeconds;       // seconds since midnight on the simulated clock
+    long m_nClockSeconds;     // seconds since midnight on the simulated clock
     bool m_bLprCamera = false;  // device type 8 without an infrared marker in the module detail
     std::unique_ptr<SimVideoModule> m_pVideo;
     std::vector<std::unique_ptr<Channel>> m_vecChannels;
