@@ -7,6 +7,8 @@
 #include "SimApiRoutes.h"
 #include "SimViews.h"
 
+using namespace simapi;
+
 namespace {
 
 const size_t MAX_BODY_DEPTH = 8;        // the deepest body of the API nests 3 levels

@@ -5,6 +5,8 @@
 #include "SimApiRoutes.h"
 #include "SimViews.h"
 
+using namespace simapi;
+
 namespace {
 
 const long long MAX_RUN_SECONDS = 86400;

@@ -10,6 +10,8 @@
 #include "SimSession.h"
 #include "SimViews.h"
 
+using namespace simapi;
+
 namespace {
 
 const size_t MAX_PAIRS = 512;  // more than any channel has keys

@@ -18,6 +18,9 @@ struct SimApi::Call {
     SimJson objBody = SimJson::object();
 };
 
+// Names of the route files alone, kept apart from the tool's other code.
+namespace simapi {
+
 inline SimApiResponse failure(int p_nStatus, const std::string& p_strError) {
     return {p_nStatus, {{"error", p_strError}}};
 }
@@ -89,5 +92,7 @@ private:
     std::string m_strWhere;
     std::string m_strError;
 };
+
+}  // namespace simapi
 
 #endif

@@ -2,6 +2,8 @@
 #include "SimApiRoutes.h"
 #include "SimViews.h"
 
+using namespace simapi;
+
 void SimApi::addSchemeRoutes() {
     addRoutes({
         {"GET", "/api/channels/{c}/state", &SimApi::getState},
