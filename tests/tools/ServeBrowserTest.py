@@ -113,6 +113,12 @@ def type_into(driver, element_id, text):
     box.send_keys(text, Keys.TAB)
 
 
+def served_count(log, line):
+    log.flush()
+    with open(log.name) as text:
+        return text.read().count(line)
+
+
 def unsaved_count(driver):
     return driver.find_element(By.ID, "unsaved-count").get_attribute("data-count")
 
@@ -228,6 +234,16 @@ def main():
         driver.find_element(By.ID, "reset-confirm").click()
         wait.until(lambda d: "factory values applied" in d.find_element(By.ID, "scheme-message").text)
         wait.until(lambda d: d.find_element(By.ID, "control-34").get_attribute("value") == "50")
+        # Escape closes it again without an answer, whatever the answer was the last time.
+        driver.find_element(By.ID, "reset").click()
+        wait.until(lambda d: dialog.get_attribute("open") is not None)
+        webdriver.ActionChains(driver).send_keys(Keys.ESCAPE).perform()
+        wait.until(lambda d: dialog.get_attribute("open") is None)
+        # A reset sent on closing would go before the page's next two polls.
+        polls = served_count(log, "GET /api/channels/1/values ->")
+        wait.until(lambda d: served_count(log, "GET /api/channels/1/values ->") >= polls + 2)
+        resets = served_count(log, "POST /api/channels/1/reset ->")
+        check(resets == 1, f"one reset, the confirmed one: {resets}")
 
         # Day/night: scheme mode 2 in scheme 0, night at the sensor, a few passes of the sensor thread.
         driver.find_element(By.ID, "tab-button-scheme").click()
@@ -300,10 +316,8 @@ def main():
         phone = re.sub(r"(\.png)?$", "-390.png", screenshot, count=1)
         driver.save_screenshot(phone)
         check(os.path.getsize(phone) > 10000, "the phone's screenshot holds the page")
-        log.flush()
-        with open(log.name) as text:
-            served = text.read()
-        check("GET /favicon.svg -> 200" in served and "-> 404" not in served, "a favicon, and nothing missing")
+        check(served_count(log, "GET /favicon.svg -> 200") > 0 and served_count(log, "-> 404") == 0,
+              "a favicon, and nothing missing")
         driver.quit()
         driver = None
         server.send_signal(signal.SIGTERM)

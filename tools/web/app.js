@@ -161,6 +161,7 @@ function renderUi(ui) {
   root.replaceChildren();
   tabs.replaceChildren();
   page.controls.clear();
+  page.editing.clear();
   for (const section of ui.sections) {
     const key = section.key || "other";
     const button = el("button", { type: "button", role: "tab", id: `tab-button-${key}`, "data-tab": key,
@@ -513,6 +514,8 @@ async function loadChannel() {
 
 function confirmReset() {
   $("reset-channel").textContent = page.channel;
+  // Escape closes the dialog without a button: it must not find the answer of the last time.
+  $("reset-dialog").returnValue = "";
   $("reset-dialog").showModal();
 }
 
