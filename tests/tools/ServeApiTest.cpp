@@ -250,6 +250,15 @@ TEST_F(ServeTest, ControlsHaveReadableLabelsAndOneShotActionsAreMarked) {
     EXPECT_EQ(get("/api/channels/1/values")["unsaved"], 0);
 }
 
+TEST_F(ServeTest, ThePagesIconIsServedAsAnImage) {
+    startServer();
+    HttpAnswer stIcon = request("GET", "/favicon.svg");
+    EXPECT_EQ(stIcon.nStatus, 200);
+    EXPECT_NE(stIcon.strHead.find("Content-Type: image/svg+xml"), std::string::npos) << stIcon.strHead;
+    EXPECT_NE(stIcon.strBody.find("<svg"), std::string::npos);
+    EXPECT_NE(request("GET", "/").strBody.find("href=\"favicon.svg\""), std::string::npos);
+}
+
 TEST_F(ServeTest, TheLibrarysRefusalIsShownWithTheRefusedKey) {
     // A module with limited infrared power: near and far strengths share a budget of 100.
     startServer("--detail '(sensorType=sc533hai)(lensId=3)(isInfrared=17)(max_scheme=4)'");
