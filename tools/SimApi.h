@@ -46,8 +46,12 @@ private:
         const char* szPattern;  // "{c}" stands for a channel number
         Handler pfnHandler;
     };
-    // Each group of routes registers its own; a request takes the first route that matches.
+    // Each group of routes (a file SimApi<Group>.cpp) registers its own; a request takes the first route that
+    // matches.
     void addRoutes(std::initializer_list<Route> p_routes);
+    void addCameraRoutes();
+    void addChannelRoutes();
+    void addSchemeRoutes();
     std::vector<Route> m_vecRoutes;  // filled by the constructor only
 
     // Camera.

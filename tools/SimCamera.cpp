@@ -92,10 +92,14 @@ std::string unreadStyleDocument(const std::string& p_strLibraryOut) {
     return "";
 }
 
-bool lprCamera(const std::string& p_strDetail) {
+int deviceType() {
     MachineInfo objInfo;
     SystemInfoParser::parseMachineInfo(MACHINE_INFO_FILE, objInfo);
-    return objInfo.getDeviceType() == DEVICE_TYPE_LPR && p_strDetail.find("(isInfrared=0)") == std::string::npos &&
+    return objInfo.getDeviceType();
+}
+
+bool lprCamera(const std::string& p_strDetail) {
+    return deviceType() == DEVICE_TYPE_LPR && p_strDetail.find("(isInfrared=0)") == std::string::npos &&
            p_strDetail.find("(isInfrared=1)") == std::string::npos;
 }
 
@@ -119,13 +123,29 @@ FileStamp stampOf(const std::string& p_strDevicePath) {
     return st;
 }
 
+// The library's rule: the second camera of a thermal device is its thermal channel (the IA channel is the
+// camera's number less one).
+bool thermalChannel(int p_nIaChannel) {
+    static const int THERMAL_DEVICE_TYPES[] = {14, 13, 23, 17, 19};
+    if (p_nIaChannel != 1) return false;
+    int nType = deviceType();
+    for (int n : THERMAL_DEVICE_TYPES) {
+        if (n == nType) return true;
+    }
+    return false;
+}
+
+std::string schemeFileName(int p_nIaChannel, bool p_bThermal, u32 p_nScheme) {
+    if (p_bThermal) return SCHEME_DIR + ("sensor-thermal" + std::to_string(p_nScheme)) + ".cfg";
+    return SCHEME_DIR + ("sensor" + std::to_string(p_nIaChannel + 1) + "_" + std::to_string(p_nScheme)) + ".cfg";
+}
+
 // The two forms a channel's scheme file names take: the channel's own and the thermal channel's.
 std::vector<std::vector<std::string>> schemeFileForms(int p_nIaChannel, u32 p_nSchemeSum) {
     std::vector<std::vector<std::string>> vecForms(2);
     for (u32 s = 0; s < p_nSchemeSum; ++s) {
-        vecForms[0].push_back(SCHEME_DIR + ("sensor" + std::to_string(p_nIaChannel + 1) + "_" + std::to_string(s)) +
-                              ".cfg");
-        vecForms[1].push_back(SCHEME_DIR + ("sensor-thermal" + std::to_string(s)) + ".cfg");
+        vecForms[0].push_back(schemeFileName(p_nIaChannel, false, s));
+        vecForms[1].push_back(schemeFileName(p_nIaChannel, true, s));
     }
     return vecForms;
 }
@@ -197,6 +217,7 @@ bool SimCamera::start(const std::string& p_strDetail, std::string& p_strError) {
         // The IA channel the controller addresses shows in the calls its init made.
         std::vector<iasim::IaCall> vecCalls = iasim::calls();
         pChannel->nIaChannel = vecCalls.size() > nFirstCall ? vecCalls[nFirstCall].nChannel : nChannel - 1;
+        pChannel->bThermal = thermalChannel(pChannel->nIaChannel);
         m_vecChannels.push_back(std::move(pChannel));
         std::string strKeysError;
         quietly([&] {
@@ -347,6 +368,12 @@ bool SimCamera::reset(int p_nChannel, std::string& p_strWhy) {
 
 void SimCamera::setDayNight(int p_nChannel, int p_nState) {
     iasim::setDayNight(iaChannel(p_nChannel), p_nState);
+}
+
+std::string SimCamera::schemeFile(int p_nChannel, int p_nScheme) const {
+    if (p_nScheme < 0 || static_cast<u32>(p_nScheme) >= schemeSum(p_nChannel)) return "";
+    const Channel& stChannel = *m_vecChannels[p_nChannel - 1];
+    return schemeFileName(stChannel.nIaChannel, stChannel.bThermal, static_cast<u32>(p_nScheme));
 }
 
 std::string SimCamera::clockText() const {

@@ -67,6 +67,9 @@ public:
     // The values of the channel's scheme keys, in scheme order, as getParameters answers them.
     std::vector<KeyVal> schemeValues(int p_nChannel);
 
+    // The device path of a user scheme's file; "" for the factory scheme, which has none.
+    std::string schemeFile(int p_nChannel, int p_nScheme) const;
+
     SimFlushResult flush(int p_nChannel);
     // The factory reset. False, with p_strWhy, when the user scheme files were not written anew.
     bool reset(int p_nChannel, std::string& p_strWhy);
@@ -101,6 +104,7 @@ private:
         SimKeyCatalogue objKeys;
         int nIaChannel = 0;
         u32 nSchemeSum = 0;
+        bool bThermal = false;  // its scheme files are the thermal channel's
     };
     void captureLibraryOutput();
     void releaseLibraryOutput();

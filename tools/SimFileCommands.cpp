@@ -15,24 +15,8 @@ bool readSchemeFile(const std::string& p_strFile, std::vector<KeyVal>& p_vecPair
     // A host path as given, else a device path, else a file of the scheme folder.
     std::vector<std::string> vecTries = {p_strFile, qx_device_path(p_strFile), qx_device_path(SCHEME_DIR + p_strFile)};
     for (const std::string& strPath : vecTries) {
-        std::string strBytes;
-        SimReadResult eRead = readGuardedFile(strPath, SIM_MAX_SCHEME_BYTES, strBytes, p_strError);
-        if (eRead == SIM_READ_MISSING) continue;
-        if (eRead == SIM_READ_REFUSED) return false;
-        if (strBytes.empty()) {
-            p_strError = strPath + " is no scheme file: it is empty";
-            return false;
-        }
-        if (strBytes.size() % sizeof(KeyVal) != 0) {
-            p_strError = strPath + " is no scheme file: " + std::to_string(strBytes.size()) +
-                         " bytes is not a whole number of 8-byte records";
-            return false;
-        }
-        p_vecPairs.resize(strBytes.size() / sizeof(KeyVal));
-        for (size_t i = 0; i < p_vecPairs.size(); ++i) {
-            memcpy(&p_vecPairs[i], strBytes.data() + i * sizeof(KeyVal), sizeof(KeyVal));
-        }
-        return true;
+        SimReadResult eRead = readSchemeRecords(strPath, p_vecPairs, p_strError);
+        if (eRead != SIM_READ_MISSING) return eRead == SIM_READ_OK;
     }
     p_strError = "no such scheme file: " + p_strFile;
     return false;

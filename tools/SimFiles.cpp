@@ -135,3 +135,23 @@ bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string
     }
     return true;
 }
+
+SimReadResult readSchemeRecords(const std::string& p_strPath, std::vector<KeyVal>& p_vecPairs,
+                                std::string& p_strError) {
+    std::string strBytes;
+    SimReadResult eRead = readGuardedFile(p_strPath, SIM_MAX_SCHEME_BYTES, strBytes, p_strError);
+    if (eRead != SIM_READ_OK) return eRead;
+    if (strBytes.empty()) {
+        p_strError = p_strPath + " is no scheme file: it is empty";
+        return SIM_READ_REFUSED;
+    }
+    if (strBytes.size() % sizeof(KeyVal) != 0) {
+        p_strError = p_strPath + " is no scheme file: " + std::to_string(strBytes.size()) +
+                     " bytes is not a whole number of 8-byte records";
+        return SIM_READ_REFUSED;
+    }
+    p_vecPairs.resize(strBytes.size() / sizeof(KeyVal));
+    for (size_t i = 0; i < p_vecPairs.size(); ++i)
+        memcpy(&p_vecPairs[i], strBytes.data() + i * sizeof(KeyVal), sizeof(KeyVal));
+    return SIM_READ_OK;
+}

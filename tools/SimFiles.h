@@ -9,6 +9,9 @@
 
 #include <istream>
 #include <string>
+#include <vector>
+
+#include "SensorKeyVal.h"
 
 class TiXmlDocument;
 
@@ -36,6 +39,9 @@ bool readBoundedStream(std::istream& p_in, size_t p_nMaxBytes, std::string& p_st
 bool xmlDepthWithin(const std::string& p_strText, std::string& p_strError);
 // Parses XML text whose elements nest at most SIM_MAX_XML_DEPTH deep; false with p_strError otherwise.
 bool parseXmlBounded(const std::string& p_strText, TiXmlDocument& p_doc, std::string& p_strError);
+// The records of a scheme file at a host path, as the library stores them: whole 8-byte key/value records.
+// SIM_READ_REFUSED with p_strError for an empty file or a torn record.
+SimReadResult readSchemeRecords(const std::string& p_strPath, std::vector<KeyVal>& p_vecPairs, std::string& p_strError);
 // A file of the device root read and parsed as above.
 bool loadXmlFile(const std::string& p_strPath, TiXmlDocument& p_doc, std::string& p_strError,
                  SimLinks p_eLinks = SIM_FOLLOW_LINK);

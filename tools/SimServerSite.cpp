@@ -24,6 +24,7 @@ const struct {
     {"/index.html", "index.html", "text/html; charset=utf-8"},
     {"/app.js", "app.js", "text/javascript; charset=utf-8"},
     {"/style.css", "style.css", "text/css; charset=utf-8"},
+    {"/favicon.svg", "favicon.svg", "image/svg+xml"},
 };
 
 std::string lowered(std::string p_str) {

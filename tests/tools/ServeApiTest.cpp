@@ -150,6 +150,115 @@ TEST_F(ServeTest, SchemesDayNightAndTheClockAsThePageDrivesThem) {
     EXPECT_TRUE(bFound) << objReset["values"].dump();
 }
 
+// The values as the page polls them: each with what the current scheme's file holds, and how many differ.
+TEST_F(ServeTest, TheValuesTellWhatDiffersFromTheStoredScheme) {
+    startServer();
+    const std::string strFile = m_strDir + "/root/mnt/mtd/code/config_file/sensor1_0.cfg";
+    auto stored = [this](int p_nKey) {
+        nlohmann::json objValues = get("/api/channels/1/values");
+        for (const nlohmann::json& p : objValues["values"]) {
+            if (p["key"] == p_nKey) return std::make_pair(p["stored"], objValues["unsaved"].get<int>());
+        }
+        ADD_FAILURE() << "no key " << p_nKey;
+        return std::make_pair(nlohmann::json(), -1);
+    };
+    nlohmann::json objValues = get("/api/channels/1/values");
+    EXPECT_EQ(objValues["stored"], nlohmann::json::parse(R"({"file":"/mnt/mtd/code/config_file/sensor1_0.cfg",
+                                                              "error":null})"));
+    EXPECT_EQ(objValues["unsaved"], 0);
+    EXPECT_EQ(objValues["state"]["current_scheme"], 0);
+    EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(50), 0));
+    // The page polls it: it sends nothing to the IA library.
+    get("/api/channels/1/ia-log");
+    get("/api/channels/1/values");
+    EXPECT_EQ(get("/api/channels/1/ia-log")["calls"], nlohmann::json::array());
+
+    post(PARAMETERS, {{"pairs", {{{"key", 34}, {"value", 61}}, {{"key", 2337}, {"value", 44}}}}});
+    EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(50), 2));
+    post(PARAMETERS, {{"pairs", {{{"key", 2337}, {"value", 50}}}}});  // back to what is saved
+    EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(50), 1));
+    post("/api/channels/1/flush", nlohmann::json::object());
+    EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(61), 0));
+
+    // Another program rewrites the file: the next poll shows it.
+    std::string strBytes = testsupport::readHostFile(strFile);
+    const KeyVal stOld = {34, 61}, stNew = {34, 77};
+    size_t nAt = strBytes.find(std::string(reinterpret_cast<const char*>(&stOld), sizeof(stOld)));
+    ASSERT_NE(nAt, std::string::npos);
+    strBytes.replace(nAt, sizeof(stNew), std::string(reinterpret_cast<const char*>(&stNew), sizeof(stNew)));
+    testsupport::writeHostFile(strFile, strBytes);
+    EXPECT_EQ(stored(34), std::make_pair(nlohmann::json(77), 1));
+
+    // A lost file: every value is unsaved, and the answer says why.
+    unlink(strFile.c_str());
+    objValues = get("/api/channels/1/values");
+    EXPECT_EQ(objValues["stored"]["error"], "/mnt/mtd/code/config_file/sensor1_0.cfg is missing");
+    EXPECT_EQ(objValues["unsaved"], objValues["values"].size());
+
+    // The factory scheme has no file and nothing to save.
+    post("/api/channels/1/scheme", {{"scheme", 4}});
+    objValues = get("/api/channels/1/values");
+    EXPECT_EQ(objValues["stored"], nullptr);
+    EXPECT_EQ(objValues["unsaved"], 0);
+}
+
+TEST_F(ServeTest, AThermalChannelsValuesAreComparedWithTheThermalSchemeFile) {
+    startServer("--device-type 13");
+    post(PARAMETERS, {{"pairs", {{{"key", 34}, {"value", 61}}}}});
+    nlohmann::json objValues = get("/api/channels/1/values");
+    EXPECT_EQ(objValues["stored"], nlohmann::json::parse(R"({"file":"/mnt/mtd/code/config_file/sensor-thermal0.cfg",
+                                                              "error":null})"));
+    EXPECT_EQ(objValues["unsaved"], 1);
+}
+
+// What the page shows of each control besides the style's own fields.
+TEST_F(ServeTest, ControlsHaveReadableLabelsAndOneShotActionsAreMarked) {
+    startServer();
+    std::map<int, nlohmann::json> mapControls;
+    const nlohmann::json objUi = get("/api/channels/1/ui");
+    for (const nlohmann::json& section : objUi["sections"]) {
+        for (const nlohmann::json& control : section["controls"]) mapControls[control["key"].get<int>()] = control;
+    }
+    const struct {
+        int nKey;
+        const char* szLabel;
+        bool bAction;
+    } aCases[] = {
+        {34, "Brightness", false},
+        {8240, "DDE strength", false},
+        {145, "Day-to-night threshold", false},
+        {2312, "3D NR auto", false},
+        {9102, "Panorama 1 yaw", false},
+        {2385, "Corridor", false},    // off and on, but a setting
+        {2497, "Sensor FPS", false},  // sent as the lens keys are, but a setting of several values
+        {1569, "Zoom in", true},
+        {1554, "Focus far", true},
+        {17, "Iris up", true},
+        {8104, "Mix sync FOV", true},
+    };
+    for (const auto& stCase : aCases) {
+        ASSERT_TRUE(mapControls.count(stCase.nKey)) << stCase.nKey;
+        EXPECT_EQ(mapControls[stCase.nKey]["label"], stCase.szLabel) << stCase.nKey;
+        EXPECT_EQ(mapControls[stCase.nKey]["action"], stCase.bAction) << stCase.nKey;
+    }
+    // An action sent on and off acts every time and leaves the scheme as it was.
+    for (int i = 0; i < 2; ++i) {
+        nlohmann::json objWrite =
+            post(PARAMETERS, {{"pairs", {{{"key", 1569}, {"value", 1}}, {{"key", 1569}, {"value", 0}}}}});
+        EXPECT_EQ(objWrite["ia_commands"].size(), 2u) << objWrite.dump();
+    }
+    EXPECT_EQ(get("/api/channels/1/values")["unsaved"], 0);
+}
+
+TEST_F(ServeTest, ThePagesIconIsServedAsAnImage) {
+    startServer();
+    HttpAnswer stIcon = request("GET", "/favicon.svg");
+    EXPECT_EQ(stIcon.nStatus, 200);
+    EXPECT_NE(stIcon.strHead.find("Content-Type: image/svg+xml"), std::string::npos) << stIcon.strHead;
+    EXPECT_NE(stIcon.strBody.find("<svg"), std::string::npos);
+    EXPECT_NE(request("GET", "/").strBody.find("href=\"favicon.svg\""), std::string::npos);
+}
+
 TEST_F(ServeTest, TheLibrarysRefusalIsShownWithTheRefusedKey) {
     // A module with limited infrared power: near and far strengths share a budget of 100.
     startServer("--detail '(sensorType=sc533hai)(lensId=3)(isInfrared=17)(max_scheme=4)'");

@@ -6,12 +6,22 @@ const SCHEME_COLOURS = ["#f2b134", "#3a4a8c", "#3ca37a", "#c4566e", "#6fa8dc", "
 const FACTORY_COLOUR = "#9aa0aa";
 const SVG_NS = "http://www.w3.org/2000/svg";
 
+// The poll that keeps the page in step with changes made elsewhere (another tab, the command line).
+const POLL_MS = 1000;
+// A long run goes in pieces, so that it shows its progress, can stop, and other requests get through between.
+const RUN_PIECES = 48;
+
 const page = {
   channel: 1,
   state: null,
-  controls: new Map(),  // key -> {row, main, slider}
+  controls: new Map(),  // key -> {row, main, slider, note, saved, action, control}
+  writing: new Set(),   // keys whose write is under way: the poll leaves their controls alone
+  editing: new Set(),   // keys whose control the tuner is changing: so does the poll
   tab: null,            // the key of the tab shown
   timelineOpen: false,
+  unsaved: 0,
+  polling: false,
+  run: null,            // {cancelled} while a run goes on
 };
 
 function $(id) { return document.getElementById(id); }
@@ -93,6 +103,10 @@ function rangeText(control) {
 
 function makeInputs(control) {
   const id = `control-${control.key}`;
+  if (control.action) {
+    const button = el("button", { id, type: "button", class: "action", "data-key": control.key, text: control.label });
+    return { inputs: [button], main: button };
+  }
   if (control.choices) {
     const select = el("select", { id, "data-key": control.key });
     for (const choice of control.choices) {
@@ -105,7 +119,7 @@ function makeInputs(control) {
     number.min = control.min;
     number.max = control.max;
     const slider = el("input", { id: `${id}-slider`, type: "range", min: control.min, max: control.max, step: "1",
-                                 "aria-label": `${control.name} slider` });
+                                 "aria-label": `${control.label} slider` });
     slider.addEventListener("input", () => { number.value = slider.value; });
     slider.addEventListener("change", () => { number.value = slider.value; write(control.key, number.value); });
     number.addEventListener("input", () => { slider.value = number.value; });
@@ -117,7 +131,28 @@ function makeInputs(control) {
 function showTab(key) {
   page.tab = key;
   for (const button of $("tabs").children) button.setAttribute("aria-selected", String(button.dataset.tab === key));
-  for (const panel of $("ui").children) panel.hidden = panel.dataset.tab !== key;
+  filterControls();
+}
+
+// With a search, every tab shows the controls that match by key, name or label; without one, the tab chosen.
+function filterControls() {
+  const query = $("search").value.trim().toLowerCase();
+  $("ui-column").classList.toggle("searching", query !== "");
+  let matches = 0;
+  for (const panel of $("ui").children) {
+    let shown = 0;
+    for (const row of panel.querySelectorAll(".control")) {
+      const hit = query === "" || row.dataset.search.includes(query);
+      row.hidden = !hit;
+      if (hit) ++shown;
+    }
+    matches += shown;
+    panel.hidden = query === "" ? panel.dataset.tab !== page.tab : shown === 0;
+    const button = $(`tab-button-${panel.dataset.tab}`);
+    if (button) button.dataset.matches = query === "" ? "" : String(shown);
+  }
+  $("search-result").textContent = query === "" ? ""
+    : matches === 0 ? "No control matches." : `${matches} control${matches === 1 ? "" : "s"} match.`;
 }
 
 function renderUi(ui) {
@@ -126,25 +161,45 @@ function renderUi(ui) {
   root.replaceChildren();
   tabs.replaceChildren();
   page.controls.clear();
+  page.editing.clear();
   for (const section of ui.sections) {
     const key = section.key || "other";
     const button = el("button", { type: "button", role: "tab", id: `tab-button-${key}`, "data-tab": key,
                                   text: section.name });
-    button.addEventListener("click", () => showTab(key));
+    button.addEventListener("click", () => {
+      $("search").value = "";
+      showTab(key);
+    });
     tabs.append(button);
     const list = el("div", { class: "controls" });
     const tab = el("section", { class: "tab", role: "tabpanel", id: `tab-${key}`, "data-tab": key },
                    [el("h2", {}, [section.name + " ", el("small", { text: section.key })]), list]);
-    for (const control of section.controls) {
+    // The style hides some parameters from the user: so does the page.
+    for (const control of section.controls.filter((c) => c.type !== "hidden")) {
       const { inputs, main, slider } = makeInputs(control);
-      main.addEventListener("change", () => write(control.key, main.value));
-      const label = el("label", { for: main.id }, [control.name || `key ${control.key}`, " ",
-                                                   el("span", { class: "key", text: `(${control.key})` })]);
-      const row = el("div", { class: "control", id: `row-${control.key}` },
-                     [label, el("div", { class: "inputs" }, inputs), el("div", { class: "range", text: rangeText(control) })]);
+      if (control.action) {
+        main.addEventListener("click", () => trigger(control.key));
+      } else {
+        main.addEventListener("change", () => write(control.key, main.value));
+        // What the tuner is typing or dragging stays until it is sent or left.
+        for (const input of inputs) {
+          input.addEventListener("input", () => page.editing.add(control.key));
+          input.addEventListener("change", () => page.editing.delete(control.key));
+          input.addEventListener("blur", () => page.editing.delete(control.key));
+        }
+      }
+      const label = el(control.action ? "span" : "label", control.action ? { class: "label" } : { for: main.id },
+                       [control.label, " ", el("small", { class: "key", text: `${control.name} ${control.key}` })]);
+      const note = el("div", { class: "note", role: "status" });
+      const saved = el("div", { class: "saved" });
+      const row = el("div", { class: "control", id: `row-${control.key}`,
+                              "data-search": `${control.key} ${control.name} ${control.label}`.toLowerCase() },
+                     [label, el("div", { class: "inputs" }, inputs),
+                      el("div", { class: "range", text: control.action ? "acts once: sends 1, then 0" : rangeText(control) }),
+                      saved, note]);
       list.append(row);
-      page.controls.set(control.key, { row, main, slider });
-      showValue(control.key, control.value);
+      page.controls.set(control.key, { row, main, slider, note, saved, action: control.action, control });
+      if (!control.action) showValue(control.key, control.value);
     }
     root.append(tab);
   }
@@ -154,7 +209,7 @@ function renderUi(ui) {
 
 function showValue(key, value) {
   const entry = page.controls.get(key);
-  if (!entry || value === null || value === undefined) return;
+  if (!entry || entry.action || value === null || value === undefined) return;
   entry.main.value = value;
   if (entry.slider) entry.slider.value = value;
   entry.main.dataset.value = value;
@@ -164,39 +219,139 @@ function showValues(values) {
   for (const pair of values) showValue(pair.key, pair.value);
 }
 
-async function write(key, text) {
+function markRow(key, outcome, text) {
   const entry = page.controls.get(key);
-  const value = Number(text);
-  if (text === "" || !Number.isInteger(value)) {
-    showError(new Error(`key ${key}: "${text}" is not a whole number`));
-    return;
+  if (!entry) return;
+  entry.row.classList.remove("sent", "refused");
+  entry.row.classList.add(outcome);
+  entry.note.textContent = text;
+}
+
+function showWrite(text, refused, commands) {
+  $("write-result").className = refused ? "bad" : "ok";
+  $("write-result").textContent = text;
+  const body = $("ia-commands").tBodies[0];
+  body.replaceChildren();
+  for (const call of commands) {
+    body.append(el("tr", { "data-command": call.command }, [
+      el("td", { text: call.option }), el("td", { text: call.command }), el("td", { text: call.name }),
+      el("td", { text: call.value }), el("td", { text: call.result }),
+    ]));
   }
-  await act(async () => {
-    const result = await api("POST", channelPath("parameters"), { pairs: [{ key, value }] });
+  if (commands.length === 0) {
+    const why = refused ? "none sent: the write was refused" : "none sent: the value was in force already, or the key is only stored";
+    body.append(el("tr", {}, [el("td", { colspan: 5, text: why })]));
+  }
+}
+
+// Sends pairs of one key. A refusal, by the server's checks or by the library, puts the value the channel holds
+// back into the control and says so in the row and under "Last write".
+async function send(key, pairs) {
+  const text = pairs.map((p) => `(${p.key},${p.value})`).join("");
+  page.writing.add(key);
+  try {
+    showError(null);
+    let result;
+    try {
+      result = await api("POST", channelPath("parameters"), { pairs });
+    } catch (error) {
+      showWrite(`${text}: refused: ${error.message}`, true, []);
+      markRow(key, "refused", `refused: ${error.message}`);
+      await putBack(key);
+      return;
+    }
     const refused = result.status !== 0;
-    $("write-result").className = refused ? "bad" : "ok";
-    $("write-result").textContent = refused
-      ? `${result.text}: refused by the library (status ${result.status}, key ${result.refused_key})`
-      : `${result.text}: accepted (status 0)`;
-    const body = $("ia-commands").tBodies[0];
-    body.replaceChildren();
-    for (const call of result.ia_commands) {
-      body.append(el("tr", { "data-command": call.command }, [
-        el("td", { text: call.option }), el("td", { text: call.command }), el("td", { text: call.name }),
-        el("td", { text: call.value }), el("td", { text: call.result }),
-      ]));
-    }
-    if (result.ia_commands.length === 0) {
-      body.append(el("tr", {}, [el("td", { colspan: 5, text: "none sent: the value was in force already, or the key is only stored" })]));
-    }
+    const why = `refused by the library (status ${result.status}, key ${result.refused_key})`;
+    showWrite(refused ? `${result.text}: ${why}` : `${result.text}: accepted (status 0)`, refused, result.ia_commands);
     showValues(result.values);
-    if (entry) {
-      entry.row.classList.remove("sent", "refused");
-      entry.row.classList.add(refused ? "refused" : "sent");
-    }
+    markRow(key, refused ? "refused" : "sent", refused ? why : "");
     // The scheme mode and the windows are keys too: the state and the day may have changed.
     await refreshState();
-  });
+    await pollNow();
+  } catch (error) {
+    showError(error);
+  } finally {
+    page.writing.delete(key);
+  }
+}
+
+async function write(key, text) {
+  const value = Number(text);
+  if (text === "" || !Number.isInteger(value)) {
+    markRow(key, "refused", `"${text}" is not a whole number`);
+    await act(() => putBack(key));
+    return;
+  }
+  await send(key, [{ key, value }]);
+}
+
+// A one-shot action: on, then off again, so that it acts at every press and the scheme keeps what it had.
+async function trigger(key) {
+  await send(key, [{ key, value: 1 }, { key, value: 0 }]);
+}
+
+// ---- Unsaved changes, and changes made elsewhere ---------------------------------------------------------------
+
+// A selector of the side panels follows the channel until the tuner picks something in it, and again once what
+// was picked is sent.
+function idle(element) { return element.dataset.touched !== "true"; }
+
+function taken(id) {
+  const element = $(id);
+  delete element.dataset.touched;
+  return element.value;
+}
+
+function showStored(answer) {
+  const hasFile = answer.stored !== null;
+  for (const pair of answer.values) {
+    const entry = page.controls.get(pair.key);
+    if (!entry) continue;
+    if (!page.writing.has(pair.key) && !page.editing.has(pair.key)) showValue(pair.key, pair.value);
+    const unsaved = hasFile && pair.stored !== pair.value;
+    entry.row.classList.toggle("unsaved", unsaved);
+    entry.saved.textContent = !unsaved ? "" : pair.stored === null ? "unsaved: not in the scheme's file"
+      : `unsaved: the scheme's file holds ${pair.stored}`;
+  }
+  // A tab that holds unsaved values says so, so that none is overlooked in a tab not shown.
+  for (const panel of $("ui").children) {
+    const button = $(`tab-button-${panel.dataset.tab}`);
+    if (button) button.classList.toggle("unsaved", panel.querySelector(".control.unsaved") !== null);
+  }
+  page.unsaved = answer.unsaved;
+  const count = $("unsaved-count");
+  count.dataset.count = answer.unsaved;
+  count.textContent = !hasFile ? "factory scheme: nothing to save"
+    : answer.stored.error ? `${answer.unsaved} unsaved (${answer.stored.error})`
+    : answer.unsaved === 0 ? "all saved" : `${answer.unsaved} unsaved`;
+  count.className = answer.unsaved === 0 ? "count" : "count pending";
+}
+
+// The value the channel holds, back in the control even while it has the focus.
+async function putBack(key) {
+  const answer = await api("GET", channelPath("values"));
+  const pair = answer.values.find((p) => p.key === key);
+  if (pair) showValue(key, pair.value);
+  showStored(answer);
+}
+
+async function pollNow() {
+  if (page.polling) return;
+  page.polling = true;
+  try {
+    const channel = page.channel;
+    const answer = await api("GET", channelPath("values"));
+    if (channel !== page.channel) return;
+    showStored(answer);
+    showState(answer.state);
+    $("live").textContent = "live";
+    $("live").className = "status ok";
+  } catch (error) {
+    $("live").textContent = `not updated: ${error.message}`;
+    $("live").className = "status bad";
+  } finally {
+    page.polling = false;
+  }
 }
 
 // ---- Schemes and the simulated world -----------------------------------------------------------------------
@@ -213,14 +368,15 @@ function showState(state) {
   $("header-daynight").textContent = dayNight;
   $("world-clock").textContent = state.clock;
   $("header-clock").textContent = state.clock;
-  if (document.activeElement !== $("clock-input")) $("clock-input").value = state.clock.slice(0, 5);
-  $("mode-select").value = state.parameter_mode;
+  if (idle($("clock-input"))) $("clock-input").value = state.clock.slice(0, 5);
+  if (idle($("mode-select"))) $("mode-select").value = state.parameter_mode;
+  if (idle($("daynight-select"))) $("daynight-select").value = state.day_night_state === 0 ? "0" : "1";
   const select = $("scheme-select");
   if (select.options.length !== state.factory_scheme + 1) {
     select.replaceChildren();
     for (let s = 0; s <= state.factory_scheme; ++s) select.append(el("option", { value: s, text: schemeName(s) }));
   }
-  select.value = state.current_scheme;
+  if (idle(select)) select.value = state.current_scheme;
 }
 
 async function refreshState() {
@@ -241,22 +397,54 @@ async function schemeAction(what, body, message) {
     const good = result.saved ?? result.restored ?? result.reset ?? true;
     schemeMessage(result.message || message(result), good);
     if (page.timelineOpen) await drawTimeline();
+    await pollNow();
   });
+}
+
+function showRunning(running) {
+  $("run").disabled = running;
+  $("run-cancel").hidden = !running;
+  $("run-progress").hidden = !running;
 }
 
 async function run() {
   await act(async () => {
     const seconds = Number($("run-seconds").value);
-    const result = await api("POST", "/api/run", { seconds });
+    if (!Number.isInteger(seconds) || seconds < 1 || seconds > 86400) {
+      throw new Error(`run: "${$("run-seconds").value}" is not a whole number of seconds from 1 to 86400`);
+    }
+    const piece = Math.max(1, Math.ceil(seconds / RUN_PIECES));
     const list = $("switches");
     list.replaceChildren();
-    for (const s of result.switches) {
-      list.append(el("li", { text: `${s.time} channel ${s.channel}: the sensor thread switched from scheme ${s.from} to scheme ${s.to}` }));
+    page.run = { cancelled: false };
+    $("run-progress").max = seconds;
+    $("run-progress").value = 0;
+    showRunning(true);
+    let done = 0, from = null, to = null, switches = 0;
+    try {
+      while (done < seconds && !page.run.cancelled) {
+        const result = await api("POST", "/api/run", { seconds: Math.min(piece, seconds - done) });
+        done += result.passes;
+        from = from || result.from;
+        to = result.to;
+        switches += result.switches.length;
+        for (const s of result.switches) {
+          list.append(el("li", { text: `${s.time} channel ${s.channel}: the sensor thread switched from scheme ${s.from} to scheme ${s.to}` }));
+        }
+        $("run-progress").value = done;
+        $("run-result").textContent = `${done} of ${seconds} passes, clock ${to}`;
+      }
+    } finally {
+      const cancelled = page.run.cancelled;
+      page.run = null;
+      showRunning(false);
+      if (from !== null) {
+        $("run-result").textContent = `${done} passes from ${from} to ${to}, ` +
+          `${switches} scheme switch${switches === 1 ? "" : "es"}${cancelled ? " (cancelled)" : ""}`;
+      }
     }
-    $("run-result").textContent = `${result.passes} passes from ${result.from} to ${result.to}, ` +
-      `${result.switches.length} scheme switch${result.switches.length === 1 ? "" : "es"}`;
     await refreshState();
-    showValues((await api("GET", channelPath("values"))).values);
+    await pollNow();
   });
 }
 
@@ -321,30 +509,53 @@ async function loadChannel() {
   showState(ui.state);
   renderUi(ui);
   await refreshState();
+  await pollNow();
+}
+
+function confirmReset() {
+  $("reset-channel").textContent = page.channel;
+  // Escape closes the dialog without a button: it must not find the answer of the last time.
+  $("reset-dialog").returnValue = "";
+  $("reset-dialog").showModal();
 }
 
 function wire() {
   $("channel").addEventListener("change", () => act(async () => { page.channel = Number($("channel").value); await loadChannel(); }));
-  $("scheme-switch").addEventListener("click", () => schemeAction("scheme", { scheme: Number($("scheme-select").value) },
+  $("search").addEventListener("input", filterControls);
+  for (const id of ["scheme-select", "mode-select", "daynight-select", "clock-input"]) {
+    $(id).addEventListener("input", () => { $(id).dataset.touched = "true"; });
+  }
+  $("scheme-switch").addEventListener("click", () => schemeAction("scheme", { scheme: Number(taken("scheme-select")) },
                                                                      (r) => `switched to scheme ${schemeName(r.state.current_scheme)}`));
-  $("mode-set").addEventListener("click", () => schemeAction("mode", { mode: Number($("mode-select").value) },
+  $("mode-set").addEventListener("click", () => schemeAction("mode", { mode: Number(taken("mode-select")) },
                                                              (r) => `parameter mode ${r.state.parameter_mode}`));
   $("flush").addEventListener("click", () => schemeAction("flush", {}, () => ""));
   $("restore").addEventListener("click", () => schemeAction("restore", {}, () => ""));
-  $("reset").addEventListener("click", () => schemeAction("reset", {}, () => ""));
-  $("daynight-set").addEventListener("click", () => schemeAction("day-night", { state: Number($("daynight-select").value) },
+  $("reset").addEventListener("click", confirmReset);
+  $("reset-dialog").addEventListener("close", () => {
+    if ($("reset-dialog").returnValue === "reset") schemeAction("reset", {}, () => "");
+  });
+  $("daynight-set").addEventListener("click", () => schemeAction("day-night", { state: Number(taken("daynight-select")) },
                                                                  (r) => `the sensor now reports ${r.state.day_night_state === 0 ? "day" : "night"}`));
   $("clock-set").addEventListener("click", () => act(async () => {
-    await api("POST", "/api/clock", { time: $("clock-input").value });
+    await api("POST", "/api/clock", { time: taken("clock-input") });
     await refreshState();
   }));
   $("run").addEventListener("click", run);
+  $("run-cancel").addEventListener("click", () => { if (page.run) page.run.cancelled = true; });
   $("timeline-open").addEventListener("click", () => act(async () => {
     page.timelineOpen = true;
     $("timeline").hidden = false;
     $("timeline-open").hidden = true;
     await drawTimeline();
   }));
+  // Closing the page loses nothing that flush has saved; ask before losing the rest.
+  window.addEventListener("beforeunload", (event) => {
+    if (page.unsaved > 0) {
+      event.preventDefault();
+      event.returnValue = "";
+    }
+  });
 }
 
 async function start() {
@@ -356,6 +567,7 @@ async function start() {
     await loadChannel();
     document.body.dataset.ready = "true";
   });
+  setInterval(pollNow, POLL_MS);
 }
 
 start();
