@@ -63,7 +63,8 @@ TEST(ServeSite, TheServeWords) {
         {{"--allow-host"}, "serve --allow-host needs a value"},
         {{"--allow-host", "camera.test/x"}, "--allow-host camera.test/x: expected a host name or address"},
         {{"--allow-host", ""}, "expected a host name or address"},
-        {{"--token", "x"}, "serve takes --port N, --bind ADDR, --allow-host NAME and --require-token, not --token"},
+        {{"--token", "x"}, "serve takes --port N, --bind ADDR, --allow-host NAME, --require-token, --require-auth and "
+                            "--onvif-credentials FILE, not --token"},
     };
     for (const auto& t : aCases) {
         SimServeOptions stOptions;
