@@ -27,7 +27,8 @@ const int KEY_DEFLG_STRG = 2401;
 const int KEY_ANTI_SHAKE_SWITCH = 2416;
 const int KEY_ANTI_SHAKE_STRG = 2417;
 
-#define NONE_ALSO {-1, -1, -1}
+#define NONE_ALSO \
+    { -1, -1, -1 }
 
 const OnvifModeWord SWITCH_WORDS[] = {{"OFF", 0, NONE_ALSO}, {"ON", 1, NONE_ALSO}};
 // The WDR key's automatic choice is on as far as ONVIF 2.0 can say.
@@ -44,18 +45,15 @@ const OnvifModeWord FOCUS_WORDS[] = {{"AUTO", 0, {1, -1, -1}}, {"MANUAL", 2, NON
 #define WORDS(a) a, sizeof(a) / sizeof(a[0])
 
 const OnvifImagingField FIELDS[] = {
-    {"BacklightCompensation/Mode", "BacklightCompensation/Mode", KEY_BLC_SWITCH, ONVIF_FIELD_MODE,
-     WORDS(SWITCH_WORDS)},
+    {"BacklightCompensation/Mode", "BacklightCompensation/Mode", KEY_BLC_SWITCH, ONVIF_FIELD_MODE, WORDS(SWITCH_WORDS)},
     {"BacklightCompensation/Level", "BacklightCompensation/Level", KEY_BLC_STRG, ONVIF_FIELD_LEVEL, nullptr, 0},
     {"Brightness", "Brightness", KEY_BRIGHTNESS, ONVIF_FIELD_LEVEL, nullptr, 0},
     {"ColorSaturation", "ColorSaturation", KEY_SATURATION, ONVIF_FIELD_LEVEL, nullptr, 0},
     {"Contrast", "Contrast", KEY_CONTRAST, ONVIF_FIELD_LEVEL, nullptr, 0},
     {"Exposure/Mode", "Exposure/Mode", KEY_EXPOSE_MODE, ONVIF_FIELD_MODE, WORDS(EXPOSURE_WORDS)},
     // The shortest time automatic exposure may take is the fastest shutter, and the longest the slowest.
-    {"Exposure/MinExposureTime", "Exposure/MinExposureTime", KEY_MIN_SHUTTER, ONVIF_FIELD_EXPOSURE_TIME, nullptr,
-     0},
-    {"Exposure/MaxExposureTime", "Exposure/MaxExposureTime", KEY_MAX_SHUTTER, ONVIF_FIELD_EXPOSURE_TIME, nullptr,
-     0},
+    {"Exposure/MinExposureTime", "Exposure/MinExposureTime", KEY_MIN_SHUTTER, ONVIF_FIELD_EXPOSURE_TIME, nullptr, 0},
+    {"Exposure/MaxExposureTime", "Exposure/MaxExposureTime", KEY_MAX_SHUTTER, ONVIF_FIELD_EXPOSURE_TIME, nullptr, 0},
     {"Exposure/ExposureTime", "Exposure/ExposureTime", KEY_FIX_SHUTTER, ONVIF_FIELD_EXPOSURE_TIME, nullptr, 0},
     {"Focus/AutoFocusMode", "Focus/AutoFocusModes", KEY_AUTO_FOCUS_MODE, ONVIF_FIELD_MODE, WORDS(FOCUS_WORDS)},
     {"IrCutFilter", "IrCutFilterModes", KEY_DN_MODE, ONVIF_FIELD_MODE, WORDS(IRCUT_WORDS)},
@@ -65,17 +63,17 @@ const OnvifImagingField FIELDS[] = {
     {"WhiteBalance/Mode", "WhiteBalance/Mode", KEY_WB_MODE, ONVIF_FIELD_MODE, WORDS(WB_WORDS)},
     {"WhiteBalance/CrGain", "WhiteBalance/YrGain", KEY_R_GAIN, ONVIF_FIELD_LEVEL, nullptr, 0},
     {"WhiteBalance/CbGain", "WhiteBalance/YbGain", KEY_B_GAIN, ONVIF_FIELD_LEVEL, nullptr, 0},
-    {"Extension/ImageStabilization/Mode", "Extension/ImageStabilization/Mode", KEY_ANTI_SHAKE_SWITCH,
-     ONVIF_FIELD_MODE, WORDS(SWITCH_WORDS)},
-    {"Extension/ImageStabilization/Level", "Extension/ImageStabilization/Level", KEY_ANTI_SHAKE_STRG,
-     ONVIF_FIELD_LEVEL, nullptr, 0},
+    {"Extension/ImageStabilization/Mode", "Extension/ImageStabilization/Mode", KEY_ANTI_SHAKE_SWITCH, ONVIF_FIELD_MODE,
+     WORDS(SWITCH_WORDS)},
+    {"Extension/ImageStabilization/Level", "Extension/ImageStabilization/Level", KEY_ANTI_SHAKE_STRG, ONVIF_FIELD_LEVEL,
+     nullptr, 0},
     {"Extension/Extension/Extension/Defogging/Mode", "Extension/Extension/Extension/DefoggingOptions/Mode",
      KEY_DEFLG_SWITCH, ONVIF_FIELD_MODE, WORDS(SWITCH_WORDS)},
     {"Extension/Extension/Extension/Defogging/Level", "Extension/Extension/Extension/DefoggingOptions/Level",
      KEY_DEFLG_STRG, ONVIF_FIELD_LEVEL, nullptr, 0},
     // ONVIF has one noise reduction level; the 2D filter's manual strength is the one a user sets.
-    {"Extension/Extension/Extension/NoiseReduction/Level",
-     "Extension/Extension/Extension/NoiseReductionOptions/Level", KEY_2D_NR_STRG_M, ONVIF_FIELD_LEVEL, nullptr, 0},
+    {"Extension/Extension/Extension/NoiseReduction/Level", "Extension/Extension/Extension/NoiseReductionOptions/Level",
+     KEY_2D_NR_STRG_M, ONVIF_FIELD_LEVEL, nullptr, 0},
 };
 
 }  // namespace

@@ -227,8 +227,8 @@ OnvifImagingResult OnvifImaging::setSettings(const OnvifImagingSettings& p_vecSe
             return ONVIF_IMAGING_INVALID_ARG;
         }
         if (!bHasOld) {
-            p_strError = std::string(pFields[i].szPath) + ": the channel cannot read its key " +
-                         std::to_string(pFields[i].nKey);
+            p_strError =
+                std::string(pFields[i].szPath) + ": the channel cannot read its key " + std::to_string(pFields[i].nKey);
             return ONVIF_IMAGING_REFUSED;
         }
         vecWrites.push_back({pFields[i].nKey, nValue, nOld});

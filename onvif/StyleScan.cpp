@@ -45,8 +45,7 @@ std::string decoded(const std::string& p_strRaw) {
 
 // One tag from p (just past '<'): its name, attributes and whether it closes itself. Returns the position past
 // '>', or npos when the tag is not whole.
-size_t readTag(const std::string& p_strText, size_t p, std::string& p_strName, Attributes& p_mapAttrs,
-               bool& p_bEmpty) {
+size_t readTag(const std::string& p_strText, size_t p, std::string& p_strName, Attributes& p_mapAttrs, bool& p_bEmpty) {
     const size_t nSize = p_strText.size();
     size_t nStart = p;
     while (p < nSize && !isspace(static_cast<unsigned char>(p_strText[p])) && p_strText[p] != '>' &&

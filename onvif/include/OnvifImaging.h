@@ -61,7 +61,7 @@ IMAGETUNE_ONVIF_API const OnvifImagingField* onvifImagingFields(size_t& p_nField
 // The options of one field.
 struct OnvifFieldOptions {
     bool bOffered = false;
-    double dMin = 0;                    // ONVIF_FIELD_LEVEL and ONVIF_FIELD_EXPOSURE_TIME
+    double dMin = 0;  // ONVIF_FIELD_LEVEL and ONVIF_FIELD_EXPOSURE_TIME
     double dMax = 0;
     std::vector<std::string> vecWords;  // ONVIF_FIELD_MODE: the words the key's choices allow
     std::vector<int> vecValues;         // the key values allowed (choices), empty for a min..max key
@@ -70,8 +70,8 @@ struct OnvifFieldOptions {
 // One value of a settings record.
 struct OnvifFieldValue {
     bool bPresent = false;
-    double dNumber = 0;  // ONVIF_FIELD_LEVEL, ONVIF_FIELD_EXPOSURE_TIME
-    std::string strWord; // ONVIF_FIELD_MODE
+    double dNumber = 0;   // ONVIF_FIELD_LEVEL, ONVIF_FIELD_EXPOSURE_TIME
+    std::string strWord;  // ONVIF_FIELD_MODE
 };
 
 // Indexed like onvifImagingFields().
@@ -116,8 +116,7 @@ public:
     // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_INVALID_ARG (p_strError names the field; nothing changed);
     //         ONVIF_IMAGING_REFUSED (the IA library refused a key; the keys already written were put back);
     //         ONVIF_IMAGING_NOT_SAVED (written, but the scheme could not be saved).
-    OnvifImagingResult setSettings(const OnvifImagingSettings& p_vecSettings, bool p_bPersist,
-                                   std::string& p_strError);
+    OnvifImagingResult setSettings(const OnvifImagingSettings& p_vecSettings, bool p_bPersist, std::string& p_strError);
 
     // The focus moves the lens allows: bMovable only where the channel's style shows the focus position (a
     // fixed-lens module's style has no lens controls).

@@ -33,14 +33,14 @@ std::string combo(int p_nId, int p_nValue, std::initializer_list<std::pair<int, 
                   const char* p_szType = "combo") {
     std::string str = "<param id=\"" + std::to_string(p_nId) + "\" type=\"" + p_szType + "\" value=\"" +
                       std::to_string(p_nValue) + "\">";
-    for (const auto& c : p_choices) str += "<item index=\"" + std::to_string(c.first) + "\" name=\"" + c.second + "\"/>";
+    for (const auto& c : p_choices)
+        str += "<item index=\"" + std::to_string(c.first) + "\" name=\"" + c.second + "\"/>";
     return str + "</param>\n";
 }
 
 std::string slider(int p_nId, int p_nValue, int p_nMin, int p_nMax, const char* p_szType = "slider") {
-    return "<param id=\"" + std::to_string(p_nId) + "\" type=\"" + p_szType + "\" value=\"" +
-           std::to_string(p_nValue) + "\" min=\"" + std::to_string(p_nMin) + "\" max=\"" + std::to_string(p_nMax) +
-           "\"/>\n";
+    return "<param id=\"" + std::to_string(p_nId) + "\" type=\"" + p_szType + "\" value=\"" + std::to_string(p_nValue) +
+           "\" min=\"" + std::to_string(p_nMin) + "\" max=\"" + std::to_string(p_nMax) + "\"/>\n";
 }
 
 // A channel with a few of the mapped keys: saturation hidden, sharpness absent, a night-less day/night key, a
@@ -193,7 +193,7 @@ TEST_F(OnvifImagingTest, ReadsConvertEachKey) {
     EXPECT_EQ("OFF", vec[field("IrCutFilter")].strWord);
     EXPECT_DOUBLE_EQ(10000, vec[field("Exposure/MaxExposureTime")].dNumber);
     EXPECT_EQ("ON", vec[field("WideDynamicRange/Mode")].strWord);  // auto WDR is on to ONVIF
-    EXPECT_EQ("AUTO", vec[field("Exposure/Mode")].strWord);          // shutter priority is automatic
+    EXPECT_EQ("AUTO", vec[field("Exposure/Mode")].strWord);        // shutter priority is automatic
     EXPECT_EQ("MANUAL", vec[field("WhiteBalance/Mode")].strWord);
     EXPECT_FALSE(vec[field("ColorSaturation")].bPresent);
     EXPECT_FALSE(vec[field("Exposure/ExposureTime")].bPresent);
@@ -217,8 +217,8 @@ TEST_F(OnvifImagingTest, WritesConvertEachKey) {
     std::map<int, int> mapWant = {{34, 70}, {49, 30}, {144, 3}, {2368, 2}, {16, 2}, {768, 3}};
     for (const auto& kv : mapWant) EXPECT_EQ(kv.second, key(kv.first)) << "key " << kv.first;
     ASSERT_EQ(ONVIF_IMAGING_OK,
-              objImaging.setSettings(request({{"IrCutFilter", word("ON")}, {"Exposure/Mode", word("MANUAL")}}),
-                                     false, strError));
+              objImaging.setSettings(request({{"IrCutFilter", word("ON")}, {"Exposure/Mode", word("MANUAL")}}), false,
+                                     strError));
     EXPECT_EQ(1, key(144));
     EXPECT_EQ(3, key(16));
 }
@@ -233,8 +233,8 @@ TEST_F(OnvifImagingTest, AFieldOutsideItsOptionsChangesNothing) {
         {"contrast above its maximum", request({{"Brightness", number(70)}, {"Contrast", number(95)}})},
         {"a hidden field", request({{"Brightness", number(70)}, {"ColorSaturation", number(10)}})},
         {"a word of no choice", request({{"Brightness", number(70)}, {"WhiteBalance/Mode", word("DAYLIGHT")}})},
-        {"an exposure time below the shortest", request({{"Brightness", number(70)},
-                                                         {"Exposure/MaxExposureTime", number(50)}})},
+        {"an exposure time below the shortest",
+         request({{"Brightness", number(70)}, {"Exposure/MaxExposureTime", number(50)}})},
         {"not a number", request({{"Brightness", number(70)}, {"Contrast", number(NAN)}})},
     };
     for (const Case& k : CASES) {
@@ -253,11 +253,11 @@ TEST_F(OnvifImagingTest, AKeyTheIaLibraryRefusesPutsBackTheKeysBefore) {
     OnvifImaging objImaging(c);
     iasim::failCommand(2369, IA_CMD_OPT_SET, -1);
     std::string strError;
-    EXPECT_EQ(ONVIF_IMAGING_REFUSED,
-              objImaging.setSettings(request({{"Brightness", number(80)},
-                                              {"Contrast", number(70)},
-                                              {"WideDynamicRange/Level", number(10)}}),
-                                     false, strError));
+    EXPECT_EQ(
+        ONVIF_IMAGING_REFUSED,
+        objImaging.setSettings(
+            request({{"Brightness", number(80)}, {"Contrast", number(70)}, {"WideDynamicRange/Level", number(10)}}),
+            false, strError));
     EXPECT_NE(std::string::npos, strError.find("2369")) << strError;
     EXPECT_EQ(40, key(34));
     EXPECT_EQ(30, key(2353));
@@ -346,8 +346,8 @@ TEST_F(OnvifImagingTest, BeforeInitAndAfterUinitNothingIsOfferedOrChanged) {
         EXPECT_TRUE(objImaging.settings(vec));
         for (const OnvifFieldValue& v : vec) EXPECT_FALSE(v.bPresent);
         std::string strError;
-        EXPECT_EQ(ONVIF_IMAGING_INVALID_ARG, objImaging.setSettings(request({{"Brightness", number(60)}}), true,
-                                                                    strError));
+        EXPECT_EQ(ONVIF_IMAGING_INVALID_ARG,
+                  objImaging.setSettings(request({{"Brightness", number(60)}}), true, strError));
         EXPECT_EQ(ONVIF_IMAGING_NO_LENS, objImaging.focusAbsolute(10, strError));
     }
 }
