@@ -233,15 +233,20 @@ OnvifImagingResult OnvifImaging::setSettings(const OnvifImagingSettings& p_vecSe
         }
         vecWrites.push_back({pFields[i].nKey, nValue, nOld});
     }
+    // A key the IA library refuses, or a save that fails, puts back the keys already written.
+    auto putBack = [&](size_t p_nWritten) {
+        for (size_t j = p_nWritten; j-- > 0;) m_objController.setParameter(vecWrites[j].nKey, vecWrites[j].nOld, true);
+    };
     for (size_t i = 0; i < vecWrites.size(); ++i) {
         if (m_objController.setParameter(vecWrites[i].nKey, vecWrites[i].nValue, true) == 0) continue;
         p_strError = "the camera refused key " + std::to_string(vecWrites[i].nKey) + " = " +
                      std::to_string(vecWrites[i].nValue) + "; nothing was changed";
-        for (size_t j = i; j-- > 0;) m_objController.setParameter(vecWrites[j].nKey, vecWrites[j].nOld, true);
+        putBack(i);
         return ONVIF_IMAGING_REFUSED;
     }
     if (p_bPersist && m_objController.flush() != 0) {
-        p_strError = "the settings were applied, but the current scheme could not be saved";
+        p_strError = "the current scheme could not be saved; nothing was changed";
+        putBack(vecWrites.size());
         return ONVIF_IMAGING_NOT_SAVED;
     }
     return ONVIF_IMAGING_OK;

@@ -93,7 +93,7 @@ enum OnvifImagingResult {
     ONVIF_IMAGING_OK = 0,
     ONVIF_IMAGING_INVALID_ARG = 1,  // a field not offered or outside its options: nothing changed
     ONVIF_IMAGING_REFUSED = 2,      // the IA library refused a key: the keys already written were put back
-    ONVIF_IMAGING_NOT_SAVED = 3,    // applied, but flush failed
+    ONVIF_IMAGING_NOT_SAVED = 3,    // flush failed: the keys written were put back
     ONVIF_IMAGING_NO_LENS = 4,      // focus moves need a motorised lens
 };
 
@@ -115,7 +115,7 @@ public:
     // options() first. p_bPersist: then save the current scheme (flush).
     // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_INVALID_ARG (p_strError names the field; nothing changed);
     //         ONVIF_IMAGING_REFUSED (the IA library refused a key; the keys already written were put back);
-    //         ONVIF_IMAGING_NOT_SAVED (written, but the scheme could not be saved).
+    //         ONVIF_IMAGING_NOT_SAVED (the scheme could not be saved; the keys written were put back).
     OnvifImagingResult setSettings(const OnvifImagingSettings& p_vecSettings, bool p_bPersist, std::string& p_strError);
 
     // The focus moves the lens allows: bMovable only where the channel's style shows the focus position (a

@@ -77,6 +77,7 @@ protected:
     void TearDown() override {
         if (m_pController) m_pController->uinit();
         qxsim::setWaitScale(1);
+        qxsim::resetFaults();
         iasim::reset();
     }
 
@@ -273,6 +274,15 @@ TEST_F(OnvifImagingTest, ForcePersistenceSavesTheCurrentScheme) {
     ASSERT_TRUE(c.resetToLastParameters());
     EXPECT_EQ(50, key(34)) << "an unsaved write is undone by a restore";
     ASSERT_EQ(ONVIF_IMAGING_OK, objImaging.setSettings(request({{"Brightness", number(67)}}), true, strError));
+    ASSERT_TRUE(c.resetToLastParameters());
+    EXPECT_EQ(67, key(34));
+
+    // A save that fails leaves nothing changed, in memory or on the flash.
+    qxsim::failOpenForWrite("sensor1_0.cfg");
+    EXPECT_EQ(ONVIF_IMAGING_NOT_SAVED, objImaging.setSettings(request({{"Brightness", number(68)}}), true, strError));
+    qxsim::resetFaults();
+    EXPECT_EQ(67, key(34));
+    EXPECT_EQ(67u, iasim::value(0, 34));
     ASSERT_TRUE(c.resetToLastParameters());
     EXPECT_EQ(67, key(34));
 }
