@@ -9,10 +9,10 @@
 #include <mutex>
 #include <string>
 
+#include "FuzzCamera.h"
 #include "FuzzSupport.h"
 #include "OnvifImaging.h"
 #include "OnvifService.h"
-#include "SimDevice.h"
 
 namespace {
 
@@ -32,17 +32,7 @@ Server& server() {
     static Server* s_pServer = [] {
         fuzzsupport::setUp();
         Server* pServer = new Server;
-        SimDeviceOptions stDevice;
-        stDevice.strRoot = fuzzsupport::hostPath("/camera");
-        stDevice.nChannels = 2;
-        bool bSeeded = false;
-        std::string strRoot, strError;
-        pServer->objOut.setQuiet(true);
-        pServer->pCamera.reset(new SimCamera(2, false, pServer->objOut));
-        if (!prepareDeviceRoot(stDevice, findFixturesDir(), bSeeded, strRoot, strError) ||
-            !pServer->pCamera->start(moduleDetail(stDevice), strError)) {
-            fuzzsupport::fail("the camera does not start", strError);
-        }
+        pServer->pCamera = startFuzzCamera(2, pServer->objOut);
         // A fixed clock, so that a seed's digest stays valid.
         pServer->pAuth.reset(new OnvifAuth({"admin", "s3cret"}, [] { return static_cast<time_t>(1767322800); }));
         for (int i = 0; i < 2; ++i) {
