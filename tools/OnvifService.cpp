@@ -31,6 +31,9 @@ const char* const PROFILE_PREFIX = "Profile_";
 const int SOURCE_WIDTH = 1920;
 const int SOURCE_HEIGHT = 1080;
 const int SOURCE_FPS = 25;
+// WS-UsernameToken is the one security the device offers.
+const char* const DEVICE_CAPABILITIES =
+    "<tds:Capabilities><tds:Network/><tds:Security UsernameToken=\"true\"/><tds:System/></tds:Capabilities>";
 
 struct Service {
     const char* szPath;
@@ -295,8 +298,7 @@ std::string OnvifService::device(Call& p_call) {
         return services(p_call.strBase, bCapabilities);
     }
     if (a == "GetServiceCapabilities") {
-        return "<tds:GetServiceCapabilitiesResponse>"
-               "<tds:Capabilities><tds:Network/><tds:Security UsernameToken=\"true\"/><tds:System/></tds:Capabilities>"
+        return std::string("<tds:GetServiceCapabilitiesResponse>") + DEVICE_CAPABILITIES +
                "</tds:GetServiceCapabilitiesResponse>";
     }
     if (a == "GetDeviceInformation") {
@@ -343,17 +345,14 @@ std::string OnvifService::services(const std::string& p_strBase, bool p_bCapabil
         if (p_bCapabilities) {
             objXml.open("tds:Capabilities");
             if (s.szPath == std::string(DEVICE_PATH)) {
-                objXml.open("tds:Capabilities").close();
+                objXml.raw(DEVICE_CAPABILITIES);
             } else if (s.szPath == std::string(MEDIA_PATH)) {
                 objXml.open("trt:Capabilities")
                     .open("trt:ProfileCapabilities",
                           "MaximumNumberOfProfiles=\"" + std::to_string(m_objCamera.channels()) + "\"");
                 objXml.close().close();
             } else {
-                objXml
-                    .open("timg:Capabilities", std::string("ImageStabilization=\"") +
-                                                   (stabilisationOffered() ? "true" : "false") + "\" Presets=\"false\"")
-                    .close();
+                objXml.raw(imagingCapabilities());
             }
             objXml.close();
         }
@@ -363,6 +362,11 @@ std::string OnvifService::services(const std::string& p_strBase, bool p_bCapabil
         objXml.close().close();
     }
     return objXml.text();
+}
+
+std::string OnvifService::imagingCapabilities() {
+    return std::string("<timg:Capabilities ImageStabilization=\"") + (stabilisationOffered() ? "true" : "false") +
+           "\" Presets=\"false\"/>";
 }
 
 bool OnvifService::stabilisationOffered() {
@@ -460,9 +464,8 @@ int OnvifService::channelOf(Call& p_call) {
 std::string OnvifService::imaging(Call& p_call) {
     const std::string& a = p_call.strAction;
     if (a == "GetServiceCapabilities") {
-        return std::string("<timg:GetServiceCapabilitiesResponse><timg:Capabilities ImageStabilization=\"") +
-               (stabilisationOffered() ? "true" : "false") +
-               "\" Presets=\"false\"/></timg:GetServiceCapabilitiesResponse>";
+        return "<timg:GetServiceCapabilitiesResponse>" + imagingCapabilities() +
+               "</timg:GetServiceCapabilitiesResponse>";
     }
     static const char* const PER_SOURCE[] = {
         "GetImagingSettings", "SetImagingSettings", "GetOptions", "GetMoveOptions", "Move", "Stop", "GetStatus"};

@@ -41,6 +41,7 @@ private:
     std::string move(Call& p_call, int p_nChannel);
     std::string capabilities(const std::string& p_strBase, const std::string& p_strCategory);
     std::string services(const std::string& p_strBase, bool p_bCapabilities);
+    std::string imagingCapabilities();
     bool stabilisationOffered();
     // The channel a VideoSourceToken names; throws the NoSource fault otherwise.
     int channelOf(Call& p_call);

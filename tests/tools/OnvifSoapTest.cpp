@@ -354,3 +354,46 @@ TEST_F(OnvifSoapTest, WithoutAConfiguredUserEveryRequestButTheClockIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OnvifCredentials, FromAFileOrTheEnvironment) {
+    testsupport::TempDeviceRoot objDir;
+    const struct {
+        const char* szContent;  // null: no file
+        const char* szUser;     // null: refused
+        const char* szPassword;
+    } CASES[] = {
+        {"admin:pa:ss\n", "admin", "pa:ss"}, {"admin:s3cret\r\nmore\n", "admin", "s3cret"},
+        {":s3cret\n", nullptr, nullptr},     {"admin:\n", nullptr, nullptr},
+        {"admin\n", nullptr, nullptr},       {nullptr, nullptr, nullptr},
+    };
+    for (const auto& k : CASES) {
+        std::string strFile = objDir.host("/onvif-user");
+        if (k.szContent != nullptr) testsupport::writeHostFile(strFile, k.szContent);
+        OnvifCredentials stUser;
+        std::string strError;
+        EXPECT_EQ(k.szUser != nullptr, loadOnvifCredentials(strFile, stUser, strError))
+            << (k.szContent ? k.szContent : "no file");
+        if (k.szUser != nullptr) {
+            EXPECT_EQ(k.szUser, stUser.strUser);
+            EXPECT_EQ(k.szPassword, stUser.strPassword);
+        } else {
+            EXPECT_FALSE(strError.empty());
+        }
+        objDir.remove("/onvif-user");
+    }
+    OnvifCredentials stUser;
+    std::string strError;
+    ::unsetenv("IMAGETUNE_ONVIF_USER");
+    ::setenv("IMAGETUNE_ONVIF_PASSWORD", "pw", 1);
+    EXPECT_FALSE(loadOnvifCredentials("", stUser, strError));
+    ::setenv("IMAGETUNE_ONVIF_USER", "op", 1);
+    ASSERT_TRUE(loadOnvifCredentials("", stUser, strError)) << strError;
+    EXPECT_EQ("op", stUser.strUser);
+    EXPECT_EQ("pw", stUser.strPassword);
+    ::unsetenv("IMAGETUNE_ONVIF_USER");
+    ::unsetenv("IMAGETUNE_ONVIF_PASSWORD");
+}
+
+}  // namespace

@@ -28,11 +28,13 @@ function startServe(name, words) {
   return new Promise((resolve, reject) => {
     const child = childProcess.spawn(tool, ['--root', path.join(work, name), '--quiet', 'serve', '--port', '0', ...words],
                                      {stdio: ['ignore', 'ignore', 'pipe']});
-    servers.push(child);
     let log = '';
+    child.ended = new Promise((done) => child.on('exit', (code, signal) => done({code, signal, log})));
+    servers.push(child);
     const timer = setTimeout(() => reject(new Error('serve did not start: ' + log)), 60000);
     child.stderr.on('data', (chunk) => {
       log += chunk;
+      child.log = log;
       const m = /on http:\/\/127\.0\.0\.1:(\d+)\/.*Ctrl-C/.exec(log);
       if (m) {
         clearTimeout(timer);
@@ -148,7 +150,15 @@ async function credentialsAreChecked() {
     console.error(e);
     process.exitCode = 1;
   } finally {
-    for (const child of servers) child.kill('SIGTERM');
+    // serve ends with status 0 on SIGTERM; a sanitizer's report at exit would end it otherwise.
+    for (const child of servers) {
+      child.kill('SIGTERM');
+      const end = await child.ended;
+      if (end.code !== 0) {
+        console.error('serve ended with ' + (end.signal || end.code) + ':\n' + (child.log || ''));
+        process.exitCode = 1;
+      }
+    }
     fs.rmSync(work, {recursive: true, force: true});
   }
 })();
