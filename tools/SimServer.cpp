@@ -402,7 +402,9 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
         p_objCamera, [&objApi](int p_nChannel) -> std::mutex& { return objApi.channelLock(p_nChannel); },
         bOnvifAuth ? &objOnvifAuth : nullptr);
     mountOnvifRoutes(objSite, objOnvif);
-    if (bOnvifAuth && stOnvifUser.strUser.empty()) objLog.warn("imagetune-sim: ONVIF refuses every client: %s", strOnvifWhy.c_str());
+    if (bOnvifAuth && stOnvifUser.strUser.empty()) {
+        objLog.warn("imagetune-sim: ONVIF refuses every client: %s", strOnvifWhy.c_str());
+    }
 
     LibraryOutputPipe objLibraryOutput(objLog);
     p_objCamera.setCaptureEachCall(false);

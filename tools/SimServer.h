@@ -28,8 +28,7 @@ const unsigned SERVE_MAX_CONNECTIONS = 256;
 extern const char* const SIM_SERVE_HELP;
 
 // The words after "serve": [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token] [--require-auth]
-// [--onvif-credentials FILE]. A -h or --help
-// gives p_bHelp.
+// [--onvif-credentials FILE]. A -h or --help gives p_bHelp.
 bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions& p_stOptions, bool& p_bHelp,
                      std::string& p_strError);
 

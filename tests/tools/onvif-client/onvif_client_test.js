@@ -129,7 +129,26 @@ async function imagingThroughTheClient() {
   await assert.rejects(call(cam, 'imagingMove', {continuous: {speed: 1}}), /continuous/);
 }
 
+// --require-auth without a user is a mistake on the command line: serve does not start.
+function refusedWithoutAUser() {
+  return new Promise((resolve) => {
+    const env = Object.assign({}, process.env);
+    delete env.IMAGETUNE_ONVIF_USER;
+    delete env.IMAGETUNE_ONVIF_PASSWORD;
+    const child = childProcess.spawn(tool, ['--root', path.join(work, 'nouser'), '--quiet', 'serve', '--port', '0',
+                                            '--require-auth'], {stdio: ['ignore', 'ignore', 'pipe'], env});
+    let log = '';
+    child.stderr.on('data', (chunk) => { log += chunk; });
+    child.on('exit', (code) => {
+      assert.strictEqual(code, 2, log);
+      assert.match(log, /IMAGETUNE_ONVIF_USER/);
+      resolve();
+    });
+  });
+}
+
 async function credentialsAreChecked() {
+  await refusedWithoutAUser();
   const file = path.join(work, 'onvif-user');
   fs.writeFileSync(file, 'admin:s3cret\n', {mode: 0o600});
   const port = await startServe('auth', ['--require-auth', '--onvif-credentials', file]);
