@@ -105,10 +105,13 @@ public:
     // What the channel offers now.
     // @return the options, one per table row; a field the style hides or lacks, or whose unit the device does
     //         not state, has bOffered false. Before init or after uinit: nothing offered.
+    // Mutex: taken by getUIStyleFile only. Threads: any, one call per channel at a time.
     OnvifImagingOptions options();
 
     // The channel's current values of the offered fields (the current scheme's).
-    // @return true; a field that is not offered, or whose key cannot be read, is not present.
+    // @return true; a field that is not offered, or whose key cannot be read, is not present. Before init or after
+    //         uinit: no field present.
+    // Mutex: taken by each getParameter, one key at a time. Threads: any, one call per channel at a time.
     bool settings(OnvifImagingSettings& p_vecSettings);
 
     // Writes the present fields into the current scheme, all or nothing: every field is checked against
@@ -116,10 +119,15 @@ public:
     // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_INVALID_ARG (p_strError names the field; nothing changed);
     //         ONVIF_IMAGING_REFUSED (the IA library refused a key; the keys already written were put back);
     //         ONVIF_IMAGING_NOT_SAVED (the scheme could not be saved; the keys written were put back).
+    //         Before init or after uinit: ONVIF_IMAGING_INVALID_ARG for any present field.
+    // Mutex: taken by each getParameter, setParameter and flush, one at a time: the caller serialises the calls
+    // of a channel so that no other writer comes between them. Threads: any, one call per channel at a time.
     OnvifImagingResult setSettings(const OnvifImagingSettings& p_vecSettings, bool p_bPersist, std::string& p_strError);
 
     // The focus moves the lens allows: bMovable only where the channel's style shows the focus position (a
-    // fixed-lens module's style has no lens controls).
+    // fixed-lens module's style has no lens controls). Before init or after uinit: not movable.
+    // Mutex: taken by getUIStyleFile only; the focus calls below add the lens accessors, which take none.
+    // Threads: any.
     OnvifFocusOptions focusOptions();
     // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_NO_LENS; ONVIF_IMAGING_INVALID_ARG for a position outside
     //         focusOptions(); ONVIF_IMAGING_REFUSED when the lens accessor fails.
