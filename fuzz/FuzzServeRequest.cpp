@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "FuzzCamera.h"
 #include "FuzzSupport.h"
 #include "SimApi.h"
-#include "SimDevice.h"
 #include "SimServerSite.h"
 
 namespace {
@@ -29,20 +29,12 @@ Server& server() {
     static Server* s_pServer = [] {
         fuzzsupport::setUp();
         Server* pServer = new Server;
-        SimDeviceOptions stDevice;
-        stDevice.strRoot = fuzzsupport::hostPath("/camera");
-        bool bSeeded = false;
-        std::string strRoot, strError;
-        pServer->objOut.setQuiet(true);
-        pServer->pCamera.reset(new SimCamera(1, false, pServer->objOut));
-        if (!prepareDeviceRoot(stDevice, findFixturesDir(), bSeeded, strRoot, strError) ||
-            !pServer->pCamera->start(moduleDetail(stDevice), strError)) {
-            fuzzsupport::fail("the camera does not start", strError);
-        }
+        pServer->pCamera = startFuzzCamera(1, pServer->objOut);
         pServer->pApi.reset(new SimApi(*pServer->pCamera));
         pServer->mapPage = {{"/", {"<html></html>", "text/html"}}, {"/app.js", {"", "text/javascript"}}};
         for (int i = 0; i < 2; ++i) {
-            pServer->apSites[i].reset(new SimServerSite(siteAccess("127.0.0.1", 8080, {"camera.test"}, i ? TOKEN : "")));
+            pServer->apSites[i].reset(
+                new SimServerSite(siteAccess("127.0.0.1", 8080, {"camera.test"}, i ? TOKEN : "")));
             mountServeRoutes(*pServer->apSites[i], *pServer->pApi, pServer->mapPage);
         }
         return pServer;

@@ -37,6 +37,8 @@ public:
 
     // p_strPath without the query (the API takes no query parameters).
     SimApiResponse handle(const std::string& p_strMethod, const std::string& p_strPath, const std::string& p_strBody);
+    // The lock that serialises a channel's requests, for other endpoints that drive the channel.
+    std::mutex& channelLock(int p_nChannel) { return *m_vecChannelLocks[p_nChannel - 1]; }
 
 private:
     struct Call;

@@ -10,7 +10,9 @@
 
 const char* const SIM_SERVE_HELP =
     "usage: imagetune-sim [options] serve [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token]\n"
-    "Starts the camera's channels and serves their web page and JSON API until Ctrl-C (SIGINT or SIGTERM).\n"
+    "                                     [--require-auth] [--onvif-credentials FILE]\n"
+    "Starts the camera's channels and serves their web page, JSON API and ONVIF endpoint (/onvif/device_service)\n"
+    "until Ctrl-C (SIGINT or SIGTERM).\n"
     "  --port N            the TCP port, 0 to 65535 (default 8080; 0 takes any free port and names it)\n"
     "  --bind ADDR         the numeric IPv4 or IPv6 address to listen on (default 127.0.0.1, this machine only).\n"
     "                      Any other address hands the camera to every client that reaches it: reads and\n"
@@ -19,6 +21,10 @@ const char* const SIM_SERVE_HELP =
     "  --allow-host NAME   a host name the page may be opened by (the Host header; by default only the\n"
     "                      listening address, localhost on loopback, the machine's addresses on 0.0.0.0 or ::)\n"
     "  --require-token     ask for the token on 127.0.0.1 too\n"
+    "  --require-auth      ask ONVIF clients for their WS-Security password digest on 127.0.0.1 too (always so\n"
+    "                      on other addresses)\n"
+    "  --onvif-credentials FILE  the ONVIF user, one line \"user:password\"; without it the user comes from\n"
+    "                      IMAGETUNE_ONVIF_USER and IMAGETUNE_ONVIF_PASSWORD (never from the command line)\n"
     "Only the page's own origin may call the API, and every POST must be Content-Type: application/json.\n"
     "A request must be whole within 10 seconds; at most 256 connections are served at once.\n"
     "Open the address serve prints in a browser; README.md lists the API's routes.\n";
@@ -50,13 +56,15 @@ bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions
             p_bHelp = true;
             return true;
         }
-        if (strWord == "--require-token") {
-            p_stOptions.bRequireToken = true;
+        if (strWord == "--require-token" || strWord == "--require-auth") {
+            (strWord == "--require-token" ? p_stOptions.bRequireToken : p_stOptions.bRequireAuth) = true;
             continue;
         }
-        if (strWord != "--port" && strWord != "--bind" && strWord != "--allow-host") {
-            p_strError = "serve takes --port N, --bind ADDR, --allow-host NAME and --require-token, not " + strWord +
-                         " (see serve --help)";
+        if (strWord != "--port" && strWord != "--bind" && strWord != "--allow-host" &&
+            strWord != "--onvif-credentials") {
+            p_strError = "serve takes --port N, --bind ADDR, --allow-host NAME, --require-token, --require-auth and "
+                         "--onvif-credentials FILE, not " +
+                         strWord + " (see serve --help)";
             return false;
         }
         if (i + 1 >= p_vecWords.size()) {
@@ -72,6 +80,8 @@ bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions
                 return false;
             }
             p_stOptions.nPort = atoi(strValue.c_str());
+        } else if (strWord == "--onvif-credentials") {
+            p_stOptions.strOnvifCredentials = strValue;
         } else if (strWord == "--allow-host") {
             // A name as a Host header gives it: letters, digits, dots, dashes, or a bracketed IPv6 address.
             if (strValue.empty() || strValue.size() > 253 ||

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <thread>
 
+#include "OnvifService.h"
 #include "SimApi.h"
 #include "SimServerSite.h"
 
@@ -381,10 +382,29 @@ bool serveCamera(SimCamera& p_objCamera, SimOutput& p_objOut, bool p_bVerbose, c
         return false;
     }
 
+    // ONVIF clients authenticate beyond loopback; without a configured user they get no further than the clock.
+    bool bOnvifAuth = p_stOptions.bRequireAuth || !loopbackAddress(p_stOptions.strBind);
+    OnvifCredentials stOnvifUser;
+    std::string strOnvifWhy;
+    if (bOnvifAuth && !loadOnvifCredentials(p_stOptions.strOnvifCredentials, stOnvifUser, strOnvifWhy) &&
+        (p_stOptions.bRequireAuth || !p_stOptions.strOnvifCredentials.empty())) {
+        close(nListen);
+        p_strError = "cannot serve: " + strOnvifWhy;
+        return false;
+    }
+
     ServerLog objLog(p_objOut, p_bVerbose);
     SimApi objApi(p_objCamera);
     SimServerSite objSite(siteAccess(p_stOptions.strBind, nPort, p_stOptions.vecAllowHosts, strToken));
     mountServeRoutes(objSite, objApi, mapPage);
+    OnvifAuth objOnvifAuth(stOnvifUser);
+    OnvifService objOnvif(
+        p_objCamera, [&objApi](int p_nChannel) -> std::mutex& { return objApi.channelLock(p_nChannel); },
+        bOnvifAuth ? &objOnvifAuth : nullptr);
+    mountOnvifRoutes(objSite, objOnvif);
+    if (bOnvifAuth && stOnvifUser.strUser.empty()) {
+        objLog.warn("imagetune-sim: ONVIF refuses every client: %s", strOnvifWhy.c_str());
+    }
 
     LibraryOutputPipe objLibraryOutput(objLog);
     p_objCamera.setCaptureEachCall(false);

@@ -16,6 +16,8 @@ struct SimServeOptions {
     int nPort = 8080;                        // 0: any free port (the banner names it)
     bool bRequireToken = false;              // always so on an address other than loopback
     std::vector<std::string> vecAllowHosts;  // more names that the Host header may give
+    bool bRequireAuth = false;               // ONVIF asks for WS-Security on loopback too
+    std::string strOnvifCredentials;         // the file of the ONVIF user ("" : the environment's)
 };
 
 // The bounds on clients: a request must be whole within SERVE_REQUEST_SECONDS of its connection's start or of the
@@ -25,8 +27,8 @@ const unsigned SERVE_MAX_CONNECTIONS = 256;
 
 extern const char* const SIM_SERVE_HELP;
 
-// The words after "serve": [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token]. A -h or --help
-// gives p_bHelp.
+// The words after "serve": [--port N] [--bind ADDR] [--allow-host NAME]... [--require-token] [--require-auth]
+// [--onvif-credentials FILE]. A -h or --help gives p_bHelp.
 bool parseServeWords(const std::vector<std::string>& p_vecWords, SimServeOptions& p_stOptions, bool& p_bHelp,
                      std::string& p_strError);
 

@@ -63,7 +63,11 @@ TEST(ServeSite, TheServeWords) {
         {{"--allow-host"}, "serve --allow-host needs a value"},
         {{"--allow-host", "camera.test/x"}, "--allow-host camera.test/x: expected a host name or address"},
         {{"--allow-host", ""}, "expected a host name or address"},
-        {{"--token", "x"}, "serve takes --port N, --bind ADDR, --allow-host NAME and --require-token, not --token"},
+        {{"--require-auth", "--onvif-credentials", "users.txt"}, ""},
+        {{"--onvif-credentials"}, "serve --onvif-credentials needs a value"},
+        {{"--token", "x"},
+         "serve takes --port N, --bind ADDR, --allow-host NAME, --require-token, --require-auth and "
+         "--onvif-credentials FILE, not --token"},
     };
     for (const auto& t : aCases) {
         SimServeOptions stOptions;
@@ -78,6 +82,10 @@ TEST(ServeSite, TheServeWords) {
     ASSERT_TRUE(parseServeWords(aCases[0].vecWords, stOptions, bHelp, strError));
     EXPECT_TRUE(stOptions.bRequireToken);
     EXPECT_EQ(stOptions.vecAllowHosts, (std::vector<std::string>{"camera.test", "[fe80::1]"}));
+    EXPECT_FALSE(stOptions.bRequireAuth);
+    ASSERT_TRUE(parseServeWords(aCases[5].vecWords, stOptions, bHelp, strError));
+    EXPECT_TRUE(stOptions.bRequireAuth);
+    EXPECT_EQ(stOptions.strOnvifCredentials, "users.txt");
 }
 
 class ServeIaLog : public ::testing::Test {
