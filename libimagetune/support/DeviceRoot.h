@@ -96,7 +96,7 @@ IMAGETUNE_DEVROOT_API bool qx_device_path_into(const char* p_szPath, char* p_szB
             nRoot = 0;
     }
     if (nRoot + nPath >= p_nSize) return false;
-    std::memcpy(p_szBuf, szRoot, nRoot);
+    if (nRoot > 0) std::memcpy(p_szBuf, szRoot, nRoot);
     std::memcpy(p_szBuf + nRoot, p_szPath, nPath + 1);
     return true;
 }
@@ -109,7 +109,7 @@ IMAGETUNE_DEVROOT_API bool qx_device_path_of_constant(const char (&p_szPath)[N],
     size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
     while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
     if (nRoot + N > p_nSize) return false;
-    std::memcpy(p_szBuf, szRoot, nRoot);
+    if (nRoot > 0) std::memcpy(p_szBuf, szRoot, nRoot);  // no root: nothing to copy, from no pointer
     std::memcpy(p_szBuf + nRoot, p_szPath, N);
     return true;
 }
