@@ -54,8 +54,14 @@ struct OnvifImagingField {
     size_t nWords;
 };
 
-// The table, in the schema's element order (so that a document written in table order is valid).
-// @return the first row; p_nFields receives the number of rows. Takes no lock; any thread; needs no controller.
+/**
+ * @brief The mapping table, in the schema's element order (so that a document written in table order is valid).
+ * @param p_nFields receives the number of rows.
+ * @return the first row.
+ * @lock_none
+ * @threads_any
+ * @before_none
+ */
 IMAGETUNE_ONVIF_API const OnvifImagingField* onvifImagingFields(size_t& p_nFields);
 
 // The options of one field.
@@ -99,46 +105,122 @@ enum OnvifImagingResult {
 
 class IMAGETUNE_ONVIF_API OnvifImaging {
 public:
-    // p_objController is not owned and must outlive this object.
+    /**
+     * @brief The mapping of one channel.
+     * @param p_objController the channel; not owned, it must outlive this object.
+     * @lock_none
+     * @threads_any
+     * @before_none
+     */
     explicit OnvifImaging(ISensorController& p_objController);
 
-    // What the channel offers now.
-    // @return the options, one per table row; a field the style hides or lacks, or whose unit the device does
-    //         not state, has bOffered false. Before init or after uinit: nothing offered.
-    // Mutex: taken by getUIStyleFile only. Threads: any, one call per channel at a time.
+    /**
+     * @brief What the channel offers now, from its UI style and the IA library's live ranges.
+     * @return the options, one per table row; a field the style hides or lacks, or whose unit the device does
+     * not state, has bOffered false.
+     * @par Lock
+     * Takes the controller's mutex through getUIStyleFile and getSensorParamRange, one call at a time.
+     * @par Threads
+     * Any application thread, one call per channel at a time.
+     * @par Before init and after uinit
+     * Nothing is offered.
+     */
     OnvifImagingOptions options();
 
-    // The channel's current values of the offered fields (the current scheme's).
-    // @return true; a field that is not offered, or whose key cannot be read, is not present. Before init or after
-    //         uinit: no field present.
-    // Mutex: taken by each getParameter, one key at a time. Threads: any, one call per channel at a time.
+    /**
+     * @brief The channel's current values of the offered fields (the current scheme's).
+     * @param p_vecSettings receives one value per table row.
+     * @return true; a field that is not offered, or whose key cannot be read, is not present.
+     * @par Lock
+     * Takes the controller's mutex through each getParameter, one key at a time.
+     * @par Threads
+     * Any application thread, one call per channel at a time.
+     * @par Before init and after uinit
+     * No field is present.
+     */
     bool settings(OnvifImagingSettings& p_vecSettings);
 
-    // Writes the present fields into the current scheme, all or nothing: every field is checked against
-    // options() first. p_bPersist: then save the current scheme (flush).
-    // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_INVALID_ARG (p_strError names the field; nothing changed);
-    //         ONVIF_IMAGING_REFUSED (the IA library refused a key; the keys already written were put back);
-    //         ONVIF_IMAGING_NOT_SAVED (the scheme could not be saved; the keys written were put back).
-    //         Before init or after uinit: ONVIF_IMAGING_INVALID_ARG for any present field.
-    // Mutex: taken by each getParameter, setParameter and flush, one at a time: the caller serialises the calls
-    // of a channel so that no other writer comes between them. Threads: any, one call per channel at a time.
+    /**
+     * @brief Writes the present fields into the current scheme, all or nothing: every field is checked against
+     * options() first.
+     * @param p_vecSettings the values, one per table row; absent rows are left as they are.
+     * @param p_bPersist then save the current scheme (flush).
+     * @param p_strError names the field or the key that failed.
+     * @return ONVIF_IMAGING_OK; ONVIF_IMAGING_INVALID_ARG (a field not offered or outside its options: nothing
+     * changed); ONVIF_IMAGING_REFUSED (the IA library refused a key: the keys already written were put back);
+     * ONVIF_IMAGING_NOT_SAVED (the scheme could not be saved: the keys written were put back).
+     * @par Lock
+     * Takes the controller's mutex through each getParameter, setParameter and flush, one at a time: the caller
+     * serialises the calls of a channel so that no other writer comes between them.
+     * @par Threads
+     * Any application thread, one call per channel at a time.
+     * @par Before init and after uinit
+     * ONVIF_IMAGING_INVALID_ARG for any present field; nothing is written.
+     */
     OnvifImagingResult setSettings(const OnvifImagingSettings& p_vecSettings, bool p_bPersist, std::string& p_strError);
 
-    // The focus moves the lens allows: bMovable only where the channel's style shows the focus position (a
-    // fixed-lens module's style has no lens controls). Before init or after uinit: not movable.
-    // Mutex: taken by getUIStyleFile only; the focus calls below add the lens accessors, which take none.
-    // Threads: any.
+    /**
+     * @brief The focus moves the lens allows: movable only where the channel's style shows the focus position
+     * (a fixed-lens module's style has no lens controls).
+     * @return the options; bMovable false without a motorised lens.
+     * @par Lock
+     * Takes the controller's mutex through getUIStyleFile.
+     * @par Threads
+     * Any application thread.
+     * @par Before init and after uinit
+     * Not movable.
+     */
     OnvifFocusOptions focusOptions();
-    // @return ONVIF_IMAGING_OK; ONVIF_IMAGING_NO_LENS; ONVIF_IMAGING_INVALID_ARG for a position outside
-    //         focusOptions(); ONVIF_IMAGING_REFUSED when the lens accessor fails.
+    /**
+     * @brief Moves the focus to a position, through the lens accessors.
+     * @param p_dPosition the position, in the lens's own steps.
+     * @param p_strError says what was refused.
+     * @return ONVIF_IMAGING_OK; ONVIF_IMAGING_NO_LENS; ONVIF_IMAGING_INVALID_ARG for a position outside
+     * focusOptions(); ONVIF_IMAGING_REFUSED when the lens accessor fails.
+     * @par Lock
+     * The mutex through focusOptions; the lens accessors take none.
+     * @par Threads
+     * Any application thread, one call per channel at a time.
+     * @par Before init and after uinit
+     * ONVIF_IMAGING_NO_LENS.
+     */
     OnvifImagingResult focusAbsolute(double p_dPosition, std::string& p_strError);
-    // Moves by p_dDistance steps, stopping at the ends of the range. Same results as focusAbsolute; a distance
-    // larger than the whole range is ONVIF_IMAGING_INVALID_ARG.
+    /**
+     * @brief Moves the focus by a distance, stopping at the ends of the range.
+     * @param p_dDistance the distance, in the lens's own steps.
+     * @param p_strError says what was refused.
+     * @return as focusAbsolute; a distance larger than the whole range is ONVIF_IMAGING_INVALID_ARG.
+     * @par Lock
+     * The mutex through focusOptions; the lens accessors take none.
+     * @par Threads
+     * Any application thread, one call per channel at a time.
+     * @par Before init and after uinit
+     * ONVIF_IMAGING_NO_LENS.
+     */
     OnvifImagingResult focusRelative(double p_dDistance, std::string& p_strError);
-    // The lens moves in single steps and is never left moving: Stop has nothing to stop.
-    // @return ONVIF_IMAGING_OK, or ONVIF_IMAGING_NO_LENS.
+    /**
+     * @brief Stops a focus move: the lens moves in single steps and is never left moving, so there is nothing
+     * to stop.
+     * @return ONVIF_IMAGING_OK, or ONVIF_IMAGING_NO_LENS.
+     * @par Lock
+     * The mutex through focusOptions.
+     * @par Threads
+     * Any application thread.
+     * @par Before init and after uinit
+     * ONVIF_IMAGING_NO_LENS.
+     */
     OnvifImagingResult focusStop();
-    // @return ONVIF_IMAGING_OK with the position, ONVIF_IMAGING_NO_LENS, or ONVIF_IMAGING_REFUSED.
+    /**
+     * @brief The focus position and whether the lens moves.
+     * @param p_stStatus receives the position and the move status.
+     * @return ONVIF_IMAGING_OK with the position, ONVIF_IMAGING_NO_LENS, or ONVIF_IMAGING_REFUSED.
+     * @par Lock
+     * The mutex through focusOptions; the lens accessors take none.
+     * @par Threads
+     * Any application thread.
+     * @par Before init and after uinit
+     * ONVIF_IMAGING_NO_LENS.
+     */
     OnvifImagingResult focusStatus(OnvifFocusStatus& p_stStatus);
 
 private:
