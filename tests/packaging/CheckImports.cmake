@@ -144,7 +144,10 @@ if(MODE STREQUAL "table")
   set(_missing "")
   foreach(_sym IN LISTS _exact)
     list(FIND _seen "${_sym}" _hit)
-    if(_hit EQUAL -1)
+    # A listed class's vtable or type information is emitted only where some object uses it: whether the
+    # compiler emits it depends on the build type (ThreadSanitizer's build inlines it away). Exporting one
+    # unlisted is still a difference; missing one is not.
+    if(_hit EQUAL -1 AND NOT _sym MATCHES "^(vtable for|typeinfo for|typeinfo name for) ")
       list(APPEND _missing "${_sym}")
     endif()
   endforeach()

@@ -31,7 +31,9 @@ function(symbols out lib args)
 endfunction()
 
 set(_defined "")
-foreach(_lib ${IMAGETUNE} ${RUNTIMES})
+# The runtimes come as one argument, their list's separators escaped.
+string(REPLACE "\\;" ";" _runtimes "${RUNTIMES}")
+foreach(_lib IN LISTS IMAGETUNE _runtimes)
   symbols(_syms ${_lib} --defined-only)
   foreach(_entry IN LISTS _syms)
     string(REGEX REPLACE "^. ([^@]*).*$" "\\1" _name "${_entry}")
