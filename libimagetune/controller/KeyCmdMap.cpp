@@ -6,6 +6,7 @@
 
 #include "Diagnostics.h"
 #include "ISensorController.h"
+#include "KeyIndex.h"
 
 #define H(fn) &ISensorController::fn, "&ISensorController::" #fn
 // Keys that setParameters settles itself (scheme header, placeholders, light-type twins): never dispatched.
@@ -209,55 +210,17 @@ void ISensorController::buildKeyCmdMap() {
     m_pstKeyValTmp = static_cast<KeyVal*>(calloc(std::max<u32>(m_nKeyValSum, 1), sizeof(KeyVal)));
 }
 
-namespace {
-
-// Rows by key, open-addressed (the table's keys are unique): a few steps per look-up.
-class KeyRowIndex {
-public:
-    KeyRowIndex() {
-        for (Slot& stSlot : m_astSlots) stSlot.nRow = EMPTY;
-    }
-    void add(u32 p_nKey, u32 p_nRow) {
-        Slot& stSlot = m_astSlots[slotOf(p_nKey)];
-        if (stSlot.nRow != EMPTY) return;  // the first row of a key wins, as in a scan
-        stSlot.nKey = p_nKey;
-        stSlot.nRow = p_nRow;
-    }
-    int rowOf(u32 p_nKey) const {
-        const Slot& stSlot = m_astSlots[slotOf(p_nKey)];
-        return stSlot.nRow == EMPTY ? -1 : static_cast<int>(stSlot.nRow);
-    }
-
-private:
-    struct Slot {
-        u32 nKey;
-        u32 nRow;
-    };
-    static const u32 SLOTS = 512;  // a power of two, at most half full for the table's 166 rows
-    static const u32 EMPTY = 0xFFFFFFFFu;
-
-    u32 slotOf(u32 p_nKey) const {
-        u32 nSlot = (p_nKey * 2654435761u) & (SLOTS - 1);
-        while (m_astSlots[nSlot].nRow != EMPTY && m_astSlots[nSlot].nKey != p_nKey) nSlot = (nSlot + 1) & (SLOTS - 1);
-        return nSlot;
-    }
-
-    Slot m_astSlots[SLOTS];
-};
-
-}  // namespace
-
 int ISensorController::findRowOfKey(keycmd const* p_pKeyCmdMap, u32 p_nKey) const {
     // The map buildKeyCmdMap made holds the table's rows in the table's order: an index of the table, built
     // once, finds a row in a few steps instead of a scan of every row before it, for every key of a switch.
     if (p_pKeyCmdMap == m_pKeyCmdMap && m_nKeyCmdSum == s_nKeyCmdRows) {
-        static const KeyRowIndex s_objIndex = [] {
-            static_assert(KEY_CMD_ROWS < 256, "the index is at most half full");
-            KeyRowIndex objIndex;
+        static const KeyIndex s_objIndex = [] {
+            static_assert(KEY_CMD_ROWS <= KeyIndex::MAX_KEYS, "the index holds every row");
+            KeyIndex objIndex;
             for (u32 i = 0; i < s_nKeyCmdRows; ++i) objIndex.add(s_astKeyCmdRows[i].nKey, i);
             return objIndex;
         }();
-        return s_objIndex.rowOf(p_nKey);
+        return s_objIndex.find(p_nKey);
     }
     for (u32 i = 0; i < m_nKeyCmdSum; ++i) {
         if (p_pKeyCmdMap[i].nKey == p_nKey) return static_cast<int>(i);

@@ -10,6 +10,7 @@
 #include "Diagnostics.h"
 #include "ISensorController.h"
 #include "IaRecordBuffer.h"
+#include "KeyIndex.h"
 #include "TableLookup.h"
 #include "ia_ctrl.h"
 
@@ -80,35 +81,20 @@ public:
 
     // False (and the index unused) for a short list or a scheme too large for the table.
     bool build(const KeyVal* p_pScheme, u32 p_nKeys) {
-        if (p_pScheme == nullptr || p_nKeys > MAX_KEYS) return false;
-        for (u32& nSlot : m_anSlot) nSlot = EMPTY;
-        for (u32 i = 0; i < p_nKeys; ++i) {
-            u32 nSlot = slotOf(p_pScheme, p_pScheme[i].key);
-            if (m_anSlot[nSlot] == EMPTY) m_anSlot[nSlot] = i;  // the first match wins, as in the cache search
-        }
+        if (p_pScheme == nullptr || p_nKeys > KeyIndex::MAX_KEYS) return false;
+        for (u32 i = 0; i < p_nKeys; ++i) m_objPositions.add(p_pScheme[i].key, i);
         m_pScheme = p_pScheme;
         return true;
     }
     // As isKeyValSame: false when the key is not in the scheme.
     bool same(const KeyVal& p_stPair) const {
-        u32 nPos = m_anSlot[slotOf(m_pScheme, p_stPair.key)];
-        return nPos != EMPTY && m_pScheme[nPos].value == p_stPair.value;
+        const int nPos = m_objPositions.find(p_stPair.key);
+        return nPos >= 0 && m_pScheme[nPos].value == p_stPair.value;
     }
 
 private:
-    static const u32 MAX_KEYS = 256;
-    static const u32 SLOTS = 512;  // a power of two, at most half full
-    static const u32 EMPTY = 0xFFFFFFFFu;
-
-    // The slot holding the key's position, or the empty slot where it would go.
-    u32 slotOf(const KeyVal* p_pScheme, u32 p_nKey) const {
-        u32 nSlot = (p_nKey * 2654435761u) & (SLOTS - 1);
-        while (m_anSlot[nSlot] != EMPTY && p_pScheme[m_anSlot[nSlot]].key != p_nKey) nSlot = (nSlot + 1) & (SLOTS - 1);
-        return nSlot;
-    }
-
     const KeyVal* m_pScheme;
-    u32 m_anSlot[SLOTS];
+    KeyIndex m_objPositions;
 };
 
 // Below this many pairs the searches are cheaper than building the index.

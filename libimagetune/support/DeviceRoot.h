@@ -18,15 +18,6 @@
 
 namespace devroot_detail {
 
-IMAGETUNE_DEVROOT_API bool hasDotDot(const std::string& p_strPath) {
-    for (size_t nPos = p_strPath.find(".."); nPos != std::string::npos; nPos = p_strPath.find("..", nPos + 1)) {
-        bool bStarts = nPos == 0 || p_strPath[nPos - 1] == '/';
-        bool bEnds = nPos + 2 == p_strPath.size() || p_strPath[nPos + 2] == '/';
-        if (bStarts && bEnds) return true;
-    }
-    return false;
-}
-
 IMAGETUNE_DEVROOT_API bool hasDotDot(const char* p_szPath) {
     for (const char* p = std::strstr(p_szPath, ".."); p != nullptr; p = std::strstr(p + 1, "..")) {
         const bool bStarts = p == p_szPath || p[-1] == '/';
@@ -34,6 +25,20 @@ IMAGETUNE_DEVROOT_API bool hasDotDot(const char* p_szPath) {
         if (bStarts && bEnds) return true;
     }
     return false;
+}
+
+IMAGETUNE_DEVROOT_API bool hasDotDot(const std::string& p_strPath) {
+    return hasDotDot(p_strPath.c_str());
+}
+
+// IMAGETUNE_ROOT without its trailing '/', read on every call (tests change it); *p_pnLen is 0 when it is
+// unset, empty or only '/'.
+IMAGETUNE_DEVROOT_API const char* root(size_t* p_pnLen) {
+    const char* szRoot = std::getenv("IMAGETUNE_ROOT");
+    size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
+    while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
+    *p_pnLen = nRoot;
+    return szRoot;
 }
 
 // "/a/../../b" -> "/b": like a change of root, ".." never climbs out of the device tree.
@@ -64,11 +69,10 @@ IMAGETUNE_DEVROOT_API std::string qx_device_path(const char* p_szPath) {
     std::string strPath(p_szPath);
     if (strPath.empty() || strPath[0] != '/') return strPath;
 
-    const char* szRoot = std::getenv("IMAGETUNE_ROOT");  // read on every call: tests change it
-    if (szRoot == nullptr || *szRoot == '\0') return strPath;
-    std::string strRoot(szRoot);
-    while (!strRoot.empty() && strRoot.back() == '/') strRoot.pop_back();
-    if (strRoot.empty()) return strPath;
+    size_t nRoot = 0;
+    const char* szRoot = devroot_detail::root(&nRoot);
+    if (nRoot == 0) return strPath;
+    const std::string strRoot(szRoot, nRoot);
 
     // A path that was mapped already stays as it is.
     if (strPath.compare(0, strRoot.size(), strRoot) == 0 &&
@@ -85,9 +89,8 @@ IMAGETUNE_DEVROOT_API bool qx_device_path_into(const char* p_szPath, char* p_szB
     p_szBuf[0] = '\0';
     if (p_szPath == nullptr) return true;
     const size_t nPath = std::strlen(p_szPath);
-    const char* szRoot = p_szPath[0] == '/' ? std::getenv("IMAGETUNE_ROOT") : nullptr;
-    size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
-    while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
+    size_t nRoot = 0;
+    const char* szRoot = p_szPath[0] == '/' ? devroot_detail::root(&nRoot) : nullptr;
     if (nRoot > 0) {
         if (devroot_detail::hasDotDot(p_szPath)) return false;
         // A path that was mapped already stays as it is.
@@ -105,9 +108,8 @@ IMAGETUNE_DEVROOT_API bool qx_device_path_into(const char* p_szPath, char* p_szB
 // statement: the root and the path copied into p_szBuf, nothing else looked at. False when it does not fit.
 template <size_t N>
 IMAGETUNE_DEVROOT_API bool qx_device_path_of_constant(const char (&p_szPath)[N], char* p_szBuf, size_t p_nSize) {
-    const char* szRoot = std::getenv("IMAGETUNE_ROOT");
-    size_t nRoot = szRoot != nullptr ? std::strlen(szRoot) : 0;
-    while (nRoot > 0 && szRoot[nRoot - 1] == '/') --nRoot;
+    size_t nRoot = 0;
+    const char* szRoot = devroot_detail::root(&nRoot);
     if (nRoot + N > p_nSize) return false;
     if (nRoot > 0) std::memcpy(p_szBuf, szRoot, nRoot);  // no root: nothing to copy, from no pointer
     std::memcpy(p_szBuf + nRoot, p_szPath, N);
